@@ -1,0 +1,74 @@
+#include "framework/wnd.h"
+
+#include <commctrl.h>
+
+namespace {
+const wchar_t kBindingProp[] = L"CWnd.Object";
+const UINT_PTR kSubclassId = 1;
+}  // namespace
+
+CWnd::~CWnd() {
+    Detach();
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd) {
+    return hwnd ? static_cast<CWnd*>(GetPropW(hwnd, kBindingProp)) : nullptr;
+}
+
+void CWnd::Attach(HWND hwnd) {
+    Detach();
+    m_hWnd = hwnd;
+    if (hwnd) SetPropW(hwnd, kBindingProp, this);
+}
+
+HWND CWnd::Detach() {
+    HWND hwnd = m_hWnd;
+    if (!hwnd) return nullptr;
+    if (m_subclassed) {
+        RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+        m_subclassed = false;
+    }
+    if (IsWindow(hwnd) && GetPropW(hwnd, kBindingProp) == this) RemovePropW(hwnd, kBindingProp);
+    m_hWnd = nullptr;
+    return hwnd;
+}
+
+bool CWnd::SubclassDlgItem(int id, CWnd* parent) {
+    if (!parent || !parent->m_hWnd) return false;
+    HWND control = GetDlgItem(parent->m_hWnd, id);
+    if (!control) return false;
+    Attach(control);
+    m_subclassed = SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    return m_subclassed;
+}
+
+bool CWnd::PreTranslateMessage(MSG*) {
+    return false;
+}
+
+bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) {
+    return false;
+}
+
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefSubclassProc(m_hWnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    CWnd* self = reinterpret_cast<CWnd*>(data);
+    if (msg == WM_NCDESTROY) {
+        // The window is going; leave the object unbound so it never touches a dead handle.
+        LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+        self->Detach();
+        return result;
+    }
+    return self->WindowProc(msg, wParam, lParam);
+}
+
+bool WalkPreTranslateTree(MSG* msg) {
+    for (HWND hwnd = msg->hwnd; hwnd; hwnd = GetParent(hwnd)) {
+        CWnd* wnd = CWnd::FromHandle(hwnd);
+        if (wnd && wnd->PreTranslateMessage(msg)) return true;
+    }
+    return false;
+}
