@@ -30,6 +30,9 @@ start)
         done
         touch "$WINEPREFIX/.launcher-prefix-ready"
     fi
+    # Start Wine's background services here, detached from any pipe: started
+    # later by a test, they would hold CTest's output pipe open and stall it.
+    quiet wineboot
     ;;
 stop)
     quiet wineserver -k || true

@@ -46,7 +46,6 @@ protected:
     }
     void TearDown() override {
         std::error_code ignored;
-        fs::permissions(resFolder / L"update.log", fs::perms::owner_write, fs::perm_options::add, ignored);
         fs::remove_all(platformFolder, ignored);
     }
     void MakeRes() { fs::create_directories(resFolder); }
@@ -120,12 +119,12 @@ TEST_F(DataFolderTest, UpdateLogAppendsUtf16LinesWithoutBom) {
     ASSERT_NE(firstEnd, std::wstring::npos);
     const std::wstring first = text.substr(0, firstEnd);
     const std::wstring second = text.substr(firstEnd + 2);
-    const std::wstring prefixShape = L"dddd-dd-dd dd:dd:dd : \tUpdateModule\t";
+    const std::wstring prefixShape = L"####-##-## ##:##:## : \tUpdateModule\t";
     for (const std::wstring& line : {first, second}) {
         SCOPED_TRACE(testing::Message() << "line of " << line.size() << " characters");
         ASSERT_GT(line.size(), prefixShape.size());
         for (size_t i = 0; i < prefixShape.size(); ++i) {
-            if (prefixShape[i] == L'd') {
+            if (prefixShape[i] == L'#') {
                 EXPECT_TRUE(iswdigit(line[i]) || (line[i] == L' ' && i >= 5)) << "at " << i;
             } else {
                 EXPECT_EQ(line[i], prefixShape[i]) << "at " << i;
@@ -136,13 +135,14 @@ TEST_F(DataFolderTest, UpdateLogAppendsUtf16LinesWithoutBom) {
     EXPECT_EQ(second, second.substr(0, prefixShape.size()) + L"更新完成\r\n");
 }
 
-TEST_F(DataFolderTest, UpdateLogOnReadOnlyFileFails) {
+TEST_F(DataFolderTest, UpdateLogHeldByAnotherWriterFails) {
     MakeRes();
     const fs::path log = resFolder / L"update.log";
     WriteBytes(log, "x\0"s);
-    fs::permissions(log, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
+    HANDLE holder = CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(WriteUpdateLog(L"line"), -1);
+    CloseHandle(holder);
     EXPECT_EQ(ReadBytes(log), "x\0"s);
 }
 

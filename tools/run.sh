@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds the launcher and starts it under Wine, as a player would start it.
+# It runs in a Wine prefix of its own (build/run/), not in ~/.wine, so its
+# per-user install lands there. Extra arguments go to the launcher.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+. tools/common.sh
+
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
+
+cmake --preset win64
+cmake --build --preset win64 --target Morvane
+
+export WINEPREFIX="$root/build/run/wineprefix" HOME="$root/build/run/home"
+export WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d
+ensure_display
+tools/wine-prefix.sh start
+trap 'tools/wine-prefix.sh stop; [ -z "${XVFB_PID:-}" ] || kill "$XVFB_PID" 2>/dev/null || true' EXIT
+status=0
+wine "$root/build/win64/bin/Morvane.exe" "$@" || status=$?
+echo "Launcher exited with code $status"
+exit "$status"
