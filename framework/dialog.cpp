@@ -1,5 +1,7 @@
 #include "framework/dialog.h"
 
+#include "framework/win_app.h"
+
 namespace {
 
 // Messages whose answer is the dialog procedure's return value rather than
@@ -38,7 +40,35 @@ CDialog::~CDialog() {
 }
 
 HWND CDialog::OwnerWindow() const {
-    return m_parent ? m_parent->m_hWnd : nullptr;
+    if (m_parent) return m_parent->m_hWnd;
+    CWinApp* app = GetApp();
+    HWND main = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
+    if (!main || !IsWindow(main)) return nullptr;
+    while (GetWindowLongPtrW(main, GWL_STYLE) & WS_CHILD) main = GetParent(main);
+    return GetLastActivePopup(main);
+}
+
+void CDialog::CenterWindow() {
+    RECT window;
+    GetWindowRect(m_hWnd, &window);
+    HMONITOR monitor = MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(monitor, &info);
+    RECT area = info.rcWork;
+    HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    RECT center = area;
+    if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &center);
+
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int left = (center.left + center.right - width) / 2;
+    int top = (center.top + center.bottom - height) / 2;
+    if (left + width > area.right) left = area.right - width;
+    if (left < area.left) left = area.left;
+    if (top + height > area.bottom) top = area.bottom - height;
+    if (top < area.top) top = area.top;
+    SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CDialog::Create(HWND owner) {
@@ -125,9 +155,19 @@ bool CDialog::BindControl(CWnd& ctl, int id) {
 
 bool CDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+        RECT before;
+        GetWindowRect(m_hWnd, &before);
         result = OnInitDialog();
+        RECT after;
+        GetWindowRect(m_hWnd, &after);
+        const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+        if (IsWindow(m_hWnd) && !(style & (WS_CHILD | WS_VISIBLE)) && before.left == after.left &&
+            before.top == after.top) {
+            CenterWindow();
+        }
         return true;
+    }
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED || lParam == 0) {
             if (LOWORD(wParam) == IDOK) { OnOK(); return true; }

@@ -1,7 +1,9 @@
 #pragma once
 #include "framework/wnd.h"
 
-// A dialog built from a numbered template. Messages reach OnMessage, which
+// A dialog built from a numbered template. Without a parent, a modal dialog
+// is owned by the application's main window (or the popup last active above
+// it). A dialog that OnInitDialog did not move is centred. Messages reach OnMessage, which
 // subclasses override for the messages they handle and pass the rest to the
 // base, which routes WM_INITDIALOG, IDOK, IDCANCEL and the notifications that
 // controls take back (WM_DRAWITEM, WM_CTLCOLOR*).
@@ -22,6 +24,10 @@ public:
     void EndDialog(INT_PTR result);
 
     bool PreTranslateMessage(MSG* msg) override;
+
+    // Centres the window over its owner, or over the work area when it has no
+    // visible owner, keeping it inside the work area.
+    void CenterWindow();
 
 protected:
     virtual BOOL OnInitDialog();

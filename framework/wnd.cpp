@@ -38,9 +38,20 @@ bool CWnd::SubclassDlgItem(int id, CWnd* parent) {
     HWND control = GetDlgItem(parent->m_hWnd, id);
     if (!control) return false;
     Attach(control);
+    PreSubclassWindow();
     m_subclassed = SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
     return m_subclassed;
 }
+
+void CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
+    LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+    SetWindowLongPtrW(m_hWnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(remove)) | add);
+    if (swpFlags) {
+        SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    }
+}
+
+void CWnd::PreSubclassWindow() {}
 
 bool CWnd::PreTranslateMessage(MSG*) {
     return false;
@@ -54,15 +65,12 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefSubclassProc(m_hWnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK CWnd::SubclassProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     CWnd* self = reinterpret_cast<CWnd*>(data);
-    if (msg == WM_NCDESTROY) {
-        // The window is going; leave the object unbound so it never touches a dead handle.
-        LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
-        self->Detach();
-        return result;
-    }
-    return self->WindowProc(msg, wParam, lParam);
+    LRESULT result = self->WindowProc(msg, wParam, lParam);
+    // The window is gone; leave the object unbound so it never touches a dead handle.
+    if (msg == WM_NCDESTROY) self->Detach();
+    return result;
 }
 
 bool WalkPreTranslateTree(MSG* msg) {

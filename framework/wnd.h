@@ -20,8 +20,11 @@ public:
     HWND Detach();
 
     // Binds this object to a dialog control and routes the control's messages
-    // through WindowProc.
+    // through WindowProc; PreSubclassWindow runs first.
     bool SubclassDlgItem(int id, CWnd* parent);
+
+    // Changes the window style; swpFlags non-zero also applies it with SetWindowPos.
+    void ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0);
 
     // Called from the message loops before dispatch, innermost window first.
     // Returning true swallows the message.
@@ -34,6 +37,8 @@ public:
     HWND m_hWnd = nullptr;
 
 protected:
+    virtual void PreSubclassWindow();
+
     // Messages of a subclassed window; the default passes them on.
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -19,3 +19,15 @@
 #define IDS_VERSION_SERVER 191
 #define IDS_VERSION_QUERY 192
 #define IDS_SETTINGS_FILE 197
+
+// Dialogs and their controls
+#define IDD_CUSTOM_MESSAGE_BOX 164
+#define IDC_BOX_CLOSE 1001
+
+// PNG images
+#define IDB_BOX_BACKGROUND 304
+#define IDB_CANCEL_HOVER 311
+#define IDB_CANCEL 312
+#define IDB_OK_HOVER 313
+#define IDB_OK 314
+#define IDB_BOX_CLOSE 316
