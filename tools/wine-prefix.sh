@@ -15,7 +15,7 @@ start)
     mkdir -p "$HOME" "$WINEPREFIX"
     # A persistent server makes each later wine start take milliseconds, not a second.
     quiet wineserver -p
-    if [ ! -f "$WINEPREFIX/.launcher-prefix-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.launcher-prefix-v2" ]; then
         quiet wineboot -u
         # Without a window manager, destroying a visible managed window stalls for seconds.
         quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
@@ -23,12 +23,13 @@ start)
         quiet wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f
         # With Tahoma present, GDI+ has a generic sans-serif family.
         cp /usr/share/wine/fonts/tahoma.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-        # Chinese text falls back to WenQuanYi Micro Hei from the Latin fonts.
-        for face in 'Liberation Sans' 'Tahoma' 'Arial'; do
+        # Chinese text falls back to WenQuanYi Micro Hei from the Latin fonts;
+        # the bold faces are linked by their own names.
+        for face in 'Liberation Sans' 'Liberation Sans Bold' 'Tahoma' 'Tahoma Bold' 'Arial' 'Arial Bold'; do
             quiet wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
                 /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f
         done
-        touch "$WINEPREFIX/.launcher-prefix-ready"
+        touch "$WINEPREFIX/.launcher-prefix-v2"
     fi
     # Start Wine's background services here, detached from any pipe: started
     # later by a test, they would hold CTest's output pipe open and stall it.
