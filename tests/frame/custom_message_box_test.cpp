@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "framework/win_app.h"
@@ -80,6 +81,37 @@ bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+// Presses the left button at a screen point, moves by (dx, dy) and releases,
+// as input events from another thread while this one runs its messages (a
+// press on a caption runs a modal move loop inside the dispatch).
+void DragMouse(POINT from, int dx, int dy) {
+    SetCursorPos(from.x, from.y);
+    PumpMessages();
+    std::thread mouse([=] {
+        const POINT path[] = {from, {from.x + dx / 2, from.y + dy / 2}, {from.x + dx, from.y + dy}};
+        auto send = [](DWORD flags) {
+            INPUT in = {};
+            in.type = INPUT_MOUSE;
+            in.mi.dwFlags = flags;
+            SendInput(1, &in, sizeof(in));
+        };
+        Sleep(100);
+        send(MOUSEEVENTF_LEFTDOWN);
+        for (const POINT& p : path) {
+            Sleep(60);
+            SetCursorPos(p.x, p.y);
+        }
+        Sleep(60);
+        send(MOUSEEVENTF_LEFTUP);
+    });
+    const DWORD end = GetTickCount() + 1000;
+    while (GetTickCount() < end) {
+        PumpMessages();
+        Sleep(10);
+    }
+    mouse.join();
+}
+
 TEST(CustomMessageBoxTest, LayoutAndDragAreas) {
     CCustomMessageBox box;
     ASSERT_TRUE(box.Create(nullptr));
@@ -114,6 +146,22 @@ TEST(CustomMessageBoxTest, LayoutAndDragAreas) {
     HWND under = WindowFromPoint(onOk);
     EXPECT_EQ(under, GetDlgItem(hwnd, IDOK));
     EXPECT_EQ(SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(onOk.x, onOk.y)), HTCLIENT);
+
+    // A real drag with the mouse: by the background the box follows, by a button it stays.
+    RECT before;
+    GetWindowRect(hwnd, &before);
+    DragMouse(background, 40, 30);
+    RECT moved;
+    GetWindowRect(hwnd, &moved);
+    EXPECT_EQ(moved.left - before.left, 40);
+    EXPECT_EQ(moved.top - before.top, 30);
+
+    POINT onCancel = {170, 75};
+    ClientToScreen(hwnd, &onCancel);
+    DragMouse(onCancel, 40, 30);
+    RECT after;
+    GetWindowRect(hwnd, &after);
+    EXPECT_TRUE(SameRect(after, moved));
 }
 
 TEST(CustomMessageBoxTest, DisablesItsOwnerAndCentres) {
