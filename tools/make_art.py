@@ -6,6 +6,7 @@ The outputs are committed, so building never needs this script.
 """
 import math
 import os
+import random
 
 from PIL import Image, ImageDraw, ImageFont
 
@@ -187,6 +188,534 @@ def make_confirm_art():
         without_ringing(image).save(os.path.join(PNG, "%d.png" % rid))
 
 
+# ---------------------------------------------------------------------------
+# Login window: its shaped picture, the popup's loading background, caption buttons.
+
+BMP = os.path.join(RES, "bmp")
+SERIF_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf"  # Debian: fonts-dejavu-core
+KEY_GREEN = (0, 255, 0)
+
+LOGIN_SIZE = (1210, 746)
+LOGIN_PANEL = (372, 86, 1062, 599)  # the popup covers exactly this; edges are pixel boundaries
+TITLE_CX = (LOGIN_PANEL[0] + LOGIN_PANEL[2]) / 2
+ART_BOX = (34, 56, 350, 710)        # pointed-arch window holding the night scene
+BODY_INSET = (12, 28, 12, 12)       # left, top, right, bottom: where the frame's body starts
+CORNER = 76                         # corner pieces reach the image's corners
+NOTCH = 10                          # concave bite out of each outer corner
+
+
+def painted(size, paint, factor=4):
+    """Like supersampled, for pictures that need layers and masks: paint(big_image, factor)."""
+    w, h = size
+    big = Image.new("RGBA", (w * factor, h * factor), (0, 0, 0, 0))
+    paint(big, factor)
+    return big.resize((w, h), Image.LANCZOS)
+
+
+def scaled(points, k, dx=0, dy=0):
+    return [((x + dx) * k, (y + dy) * k) for x, y in points]
+
+
+def vertical_gradient(size, stops):
+    """A full-size image from (t, colour) stops, t running 0..1 down the height."""
+    w, h = size
+    column = Image.new("RGBA", (1, h))
+    px = column.load()
+    for y in range(h):
+        t = y / max(1, h - 1)
+        for (t0, c0), (t1, c1) in zip(stops, stops[1:]):
+            if t <= t1:
+                px[0, y] = mix(c0, c1, (t - t0) / max(1e-9, t1 - t0))
+                break
+        else:
+            px[0, y] = stops[-1][1][:3] + (255,)
+    return column.resize((w, h), Image.NEAREST)
+
+
+def convex_inset(points, e):
+    """Moves every edge of a convex polygon inwards by e; a negative e grows it."""
+    n = len(points)
+    area = sum(points[i][0] * points[(i + 1) % n][1] - points[(i + 1) % n][0] * points[i][1] for i in range(n))
+    sign = 1 if area > 0 else -1
+    lines = []
+    for i in range(n):
+        (x0, y0), (x1, y1) = points[i], points[(i + 1) % n]
+        dx, dy = x1 - x0, y1 - y0
+        length = math.hypot(dx, dy)
+        lines.append((x0 - dy / length * sign * e, y0 + dx / length * sign * e, dx, dy))
+    out = []
+    for i in range(n):
+        ax, ay, adx, ady = lines[i - 1]
+        bx, by, bdx, bdy = lines[i]
+        t = ((bx - ax) * bdy - (by - ay) * bdx) / (adx * bdy - ady * bdx)
+        out.append((ax + adx * t, ay + ady * t))
+    return out
+
+
+def four_point_star(cx, cy, r, waist=0.28):
+    """The emblem's star: long points on the axes, a narrow waist between them."""
+    w = r * waist
+    return [(cx, cy - r), (cx + w, cy - w), (cx + r, cy), (cx + w, cy + w),
+            (cx, cy + r), (cx - w, cy + w), (cx - r, cy), (cx - w, cy - w)]
+
+
+def title_plate():
+    cx = TITLE_CX
+    return [(cx - 158, 34), (cx - 136, 10), (cx + 136, 10), (cx + 158, 34), (cx + 136, 58), (cx - 136, 58)]
+
+
+def edge_knobs():
+    """Pointed studs breaking the straight edges, level with the panel's middle."""
+    W, H = LOGIN_SIZE
+    my = (LOGIN_PANEL[1] + LOGIN_PANEL[3]) / 2
+    return [[(2, my), (14, my - 36), (28, my), (14, my + 36)],
+            [(W - 2, my), (W - 14, my + 36), (W - 28, my), (W - 14, my - 36)],
+            [(TITLE_CX - 46, H - 14), (TITLE_CX, H - 26), (TITLE_CX + 46, H - 14), (TITLE_CX, H - 2)]]
+
+
+def login_outline(d, e, k, fill=255):
+    """The window's shape shrunk by e px (union of convex pieces, minus the corner bites)."""
+    W, H = LOGIN_SIZE
+    l, t, r, b = BODY_INSET
+
+    def box(x0, y0, x1, y1, radius=0):
+        d.rounded_rectangle([x0 * k, y0 * k, x1 * k - 1, y1 * k - 1], radius=max(0, radius) * k, fill=fill)
+
+    box(l + e, t + e, W - r - e, H - b - e)
+    for cx in (0, W - CORNER):
+        for cy in (0, H - CORNER):
+            box(cx + e, cy + e, cx + CORNER - e, cy + CORNER - e, 10 - e)
+    for poly in [title_plate()] + edge_knobs():
+        d.polygon(scaled(convex_inset(poly, e), k), fill=fill)
+    for cx in (0, W):
+        for cy in (0, H):
+            n = NOTCH + e
+            d.ellipse([(cx - n) * k, (cy - n) * k, (cx + n) * k, (cy + n) * k], fill=0)
+
+
+def outline_mask(e, k):
+    mask = Image.new("L", (LOGIN_SIZE[0] * k, LOGIN_SIZE[1] * k), 0)
+    login_outline(ImageDraw.Draw(mask), e, k)
+    return mask
+
+
+def arch_outline(e, box=ART_BOX, steps=120):
+    """A pointed (two-centred) arch grown by e px; concentric arcs keep the band even."""
+    x0, y0, x1, y1 = box
+    w = x1 - x0
+    r = 0.8 * w
+    spring = y0 + math.sqrt(r * r - (r - w / 2) ** 2)
+    R = r + e
+    cl = x0 + r
+    mid = (x0 + x1) / 2
+    end = 2 * math.pi - math.acos((mid - cl) / R)
+    left = [(cl + R * math.cos(a), spring + R * math.sin(a))
+            for a in (math.pi + (end - math.pi) * i / steps for i in range(steps + 1))]
+    right = [(x0 + x1 - x, y) for x, y in reversed(left[:-1])]
+    return [(x0 - e, y1 + e)] + left + right + [(x1 + e, y1 + e)]
+
+
+def jagged(keys, rng, rough=0.18, depth=4, calm=()):
+    """Subdivides a ridge line, nudging each midpoint vertically; segments listed in calm stay straight."""
+    pts = list(keys)
+    flat = set(calm)
+    for _ in range(depth):
+        out = [pts[0]]
+        for (xa, ya), (xb, yb) in zip(pts, pts[1:]):
+            still = any(a <= xa and xb <= b for a, b in flat)
+            nudge = 0 if still else rng.uniform(-1, 1) * (xb - xa) * rough
+            out += [((xa + xb) / 2, (ya + yb) / 2 + nudge), (xb, yb)]
+        pts = out
+    return pts
+
+
+def fill_gradient_polygon(layer, points, k, top, bottom, y0, y1):
+    mask = Image.new("L", layer.size, 0)
+    ImageDraw.Draw(mask).polygon(scaled(points, k), fill=255)
+    grad = vertical_gradient((1, int((y1 - y0) * k)), [(0, top), (1, bottom)])
+    full = Image.new("RGBA", layer.size, top[:3] + (255,))
+    full.paste(grad.resize((layer.size[0], grad.size[1]), Image.NEAREST), (0, int(y0 * k)))
+    full.paste(bottom[:3] + (255,), (0, int(y1 * k), layer.size[0], layer.size[1]))
+    layer.paste(full, (0, 0), mask)
+
+
+def haze(layer, k, y0, y1, colour, strength):
+    """A soft horizontal band of mist, strongest in its middle."""
+    h = layer.size[1]
+    column = Image.new("L", (1, h), 0)
+    px = column.load()
+    for y in range(int(y0 * k), min(h, int(y1 * k))):
+        t = (y / k - y0) / (y1 - y0)
+        px[0, y] = int(strength * math.sin(math.pi * t) ** 2)
+    layer.alpha_composite(Image.composite(Image.new("RGBA", layer.size, colour[:3] + (255,)),
+                                          Image.new("RGBA", layer.size, colour[:3] + (0,)),
+                                          column.resize(layer.size, Image.NEAREST)))
+
+
+def glow(layer, k, cx, cy, radius, colour, strength):
+    """Radial light falling off smoothly to nothing at radius."""
+    n = int(radius * 2 * k)
+    falloff = Image.radial_gradient("L").resize((n, n), Image.BILINEAR)
+    falloff = falloff.point(lambda v: int(strength * (1 - v / 255) ** 2.2))
+    spot = Image.new("RGBA", (n, n), colour[:3] + (0,))
+    spot.putalpha(falloff)
+    layer.alpha_composite(spot, (int((cx - radius) * k), int((cy - radius) * k)))
+
+
+def pine(d, k, x, base, height, fill):
+    """Three stacked tiers, narrowing upwards."""
+    for i in range(3):
+        top = base - height * (0.45 + 0.55 * (i + 1) / 3)
+        bottom = base - height * (i / 3.4)
+        half = height * (0.34 - 0.07 * i)
+        d.polygon(scaled([(x, top), (x + half, bottom), (x - half, bottom)], k), fill=fill)
+    d.rectangle([(x - height * 0.04) * k, (base - height * 0.1) * k, (x + height * 0.04) * k, base * k], fill=fill)
+
+
+def draw_castle(d, k, fill, lamp):
+    """A keep on a crag with three spired towers; the coordinates are the scene's own."""
+    def rect(x0, y0, x1, y1, c=fill):
+        d.rectangle([x0 * k, y0 * k, x1 * k - 1, y1 * k - 1], fill=c)
+
+    def battlements(x0, x1, y, size=3.0):
+        x = x0
+        while x + size <= x1 + 0.01:
+            rect(x, y - size, x + size, y)
+            x += size * 2
+
+    def tower(x0, x1, top, base, roof):
+        rect(x0, top, x1, base)
+        mid = (x0 + x1) / 2
+        d.polygon(scaled([(x0 - 2, top), (x1 + 2, top), (mid, top - roof)], k), fill=fill)
+        d.line(scaled([(mid, top - roof), (mid, top - roof - 7)], k), fill=fill, width=int(k))
+
+    rect(110, 398, 210, 432)                # curtain wall
+    battlements(110, 210, 398)
+    rect(140, 352, 182, 402)                # keep
+    battlements(140, 182, 352, 3.5)
+    tower(154, 168, 300, 356, 34)           # the tall spire
+    tower(112, 126, 368, 400, 22)
+    tower(196, 208, 376, 400, 18)
+    rect(176, 340, 186, 356)                # turret hugging the keep
+    d.polygon(scaled([(174, 340), (188, 340), (181, 326)], k), fill=fill)
+    # Lit windows: a few warm dots make the silhouette read as a place.
+    for x, y, w, h in ((159.5, 314, 3, 6), (146, 366, 3, 5), (172, 372, 3, 5), (118, 378, 2.5, 4),
+                       (200.5, 384, 2.5, 4), (158, 382, 3, 5), (130, 412, 2.5, 3.5)):
+        rect(x, y, x + w, y + h, lamp)
+    # A gate, dark against the wall's dark: only its arch top catches light.
+    d.pieslice([155 * k, 412 * k, 167 * k, 424 * k], 180, 360, fill=mix(fill, lamp, 0.25))
+    rect(155.5, 418, 166.5, 432, (8, 9, 14, 255))
+
+
+def draw_night_scene(k):
+    """Moonlit mountains and a castle, for the arch window left of the panel."""
+    x0, y0, x1, y1 = ART_BOX
+    w, h = x1 - x0, y1 - y0
+    layer = vertical_gradient((w * k, h * k), [(0, (8, 10, 19)), (0.35, (19, 22, 40)), (0.62, (44, 45, 76)),
+                                               (0.75, (58, 56, 86)), (1, (30, 30, 48))])
+    d = ImageDraw.Draw(layer)
+    rng = random.Random(319)
+    moon = (226, 128, 30)
+    for _ in range(110):
+        sx, sy = rng.uniform(4, w - 4), rng.uniform(4, 380)
+        b = rng.random() ** 2
+        if math.hypot(sx - moon[0], sy - moon[1]) < moon[2] + 22:
+            continue
+        r = 0.45 + 0.9 * b
+        d.ellipse([(sx - r) * k, (sy - r) * k, (sx + r) * k, (sy + r) * k], fill=mix((120, 130, 175), CREAM, b))
+    # A handful of brighter stars wear the emblem's four points.
+    for sx, sy, r in ((58, 92, 6), (118, 54, 4.5), (290, 250, 4), (36, 210, 3.5), (176, 190, 3.2)):
+        d.polygon(scaled(four_point_star(sx, sy, r, 0.16), k), fill=mix(CREAM, GOLD, 0.25))
+    glow(layer, k, moon[0], moon[1], 106, (150, 160, 210), 70)
+    glow(layer, k, moon[0], moon[1], 44, (225, 225, 240), 90)
+    d = ImageDraw.Draw(layer)
+    mx, my, mr = moon
+    d.ellipse([(mx - mr) * k, (my - mr) * k, (mx + mr) * k, (my + mr) * k], fill=(244, 236, 206, 255))
+    for cx, cy, cr in ((-9, -6, 7), (8, 9, 5), (10, -10, 3.5), (-4, 13, 3), (-14, 8, 2.5)):
+        d.ellipse([(mx + cx - cr) * k, (my + cy - cr) * k, (mx + cx + cr) * k, (my + cy + cr) * k],
+                  fill=(226, 217, 188, 255))
+
+    far = jagged([(0, 404), (44, 352), (86, 384), (134, 318), (180, 374), (222, 338), (264, 298), (300, 352),
+                  (w, 336)], rng, 0.16)
+    fill_gradient_polygon(layer, far + [(w, h), (0, h)], k, (64, 68, 108), (36, 40, 66), 300, 470)
+    # Moonlit slopes: the faces turned towards the moon catch a pale edge.
+    d = ImageDraw.Draw(layer)
+    for (ax, ay), (bx, by) in zip(far, far[1:]):
+        if by > ay:
+            d.line(scaled([(ax, ay + 0.6), (bx, by + 0.6)], k), fill=(104, 108, 150, 255), width=int(1.2 * k))
+    haze(layer, k, 400, 520, (150, 150, 200), 70)
+
+    mid = jagged([(0, 470), (34, 446), (70, 468), (100, 440), (110, 432), (210, 432), (226, 452), (262, 474),
+                  (298, 452), (w, 466)], rng, 0.2, calm=[(110, 210)])
+    fill_gradient_polygon(layer, mid + [(w, h), (0, h)], k, (34, 37, 60), (22, 24, 38), 430, 560)
+    d = ImageDraw.Draw(layer)
+    # The crag under the castle: cliffs falling away from the wall's ends.
+    crag = jagged([(44, 612), (84, 502), (104, 434), (216, 434), (238, 498), (276, 612)], rng, 0.12, 3,
+                  calm=[(104, 216)])
+    d.polygon(scaled(crag, k), fill=(28, 31, 50, 255))
+    draw_castle(d, k, (15, 17, 27, 255), (246, 200, 104, 255))
+    glow(layer, k, 161, 317, 6.5, (246, 200, 104), 60)
+    haze(layer, k, 480, 590, (120, 124, 170), 60)
+
+    near = jagged([(0, 566), (46, 548), (104, 578), (168, 594), (236, 570), (286, 548), (w, 558)], rng, 0.15)
+    fill_gradient_polygon(layer, near + [(w, h), (0, h)], k, (18, 20, 31), (10, 11, 17), 548, h)
+    d = ImageDraw.Draw(layer)
+    for px_, base, ht in ((10, 568, 58), (28, 556, 74), (48, 552, 50), (268, 560, 52), (288, 552, 70),
+                          (306, 556, 60), (318, 562, 44)):
+        pine(d, k, px_, base, ht, (11, 12, 19, 255))
+    # A still lake below the hills, holding a broken streak of moonlight.
+    lake = jagged([(0, 606), (80, 602), (170, 608), (250, 601), (w, 605)], rng, 0.05, 3)
+    fill_gradient_polygon(layer, lake + [(w, h), (0, h)], k, (46, 47, 78), (20, 22, 36), 601, 650)
+    d = ImageDraw.Draw(layer)
+    glow(layer, k, moon[0], 618, 24, (170, 170, 200), 34)
+    d = ImageDraw.Draw(layer)
+    y = 607.5
+    for i in range(8):
+        half = 22 * (1 - i / 9) + rng.uniform(-4, 4)
+        shade = mix((40, 42, 68), (232, 224, 192), 0.62 - i * 0.06)
+        x = moon[0] - half + rng.uniform(-3, 3)
+        while x < moon[0] + half:
+            dash = rng.uniform(3, 16)
+            d.rectangle([x * k, y * k, min(x + dash, moon[0] + half) * k, (y + 0.8) * k], fill=shade)
+            x += dash + rng.uniform(1.5, 7)
+        y += rng.uniform(2.6, 5)
+    bank = jagged([(0, 620), (40, 630), (110, 646), (190, 650), (262, 640), (w, 622)], rng, 0.08, 3)
+    fill_gradient_polygon(layer, bank + [(w, h), (0, h)], k, (13, 14, 21), (8, 9, 13), 620, h)
+    d = ImageDraw.Draw(layer)
+    for px_, base, ht in ((14, 632, 40), (300, 630, 46), (286, 636, 30)):
+        pine(d, k, px_, base, ht, (9, 10, 15, 255))
+    haze(layer, k, 590, 640, (70, 74, 110), 30)
+    return layer
+
+
+def draw_filigree_rule(d, k, x0, x1, y, colour, fade_to, steps=80):
+    """A 1 px gold line brightest in its middle, fading into the background at both ends."""
+    for i in range(steps):
+        a = x0 + (x1 - x0) * i / steps
+        b = x0 + (x1 - x0) * (i + 1) / steps
+        t = 1 - abs((i + 0.5) / steps * 2 - 1)
+        d.rectangle([a * k, y * k, b * k, (y + 1) * k - 1], fill=mix(fade_to, colour, min(1.0, t * 1.8)))
+
+
+def draw_medallion(d, k, cx, cy, r, ground):
+    d.ellipse([(cx - r) * k, (cy - r) * k, (cx + r) * k, (cy + r) * k], fill=RIM)
+    d.ellipse([(cx - r + 1) * k, (cy - r + 1) * k, (cx + r - 1) * k, (cy + r - 1) * k], fill=GOLD)
+    d.ellipse([(cx - r + 2.5) * k, (cy - r + 2.5) * k, (cx + r - 2.5) * k, (cy + r - 2.5) * k], fill=ground)
+    d.polygon(scaled(four_point_star(cx, cy, r - 4), k), fill=GOLD)
+    d.polygon(scaled(four_point_star(cx, cy, (r - 4) * 0.55, 0.3), k), fill=BRIGHT_GOLD)
+    c = max(1.2, r * 0.12)
+    d.ellipse([(cx - c) * k, (cy - c) * k, (cx + c) * k, (cy + c) * k], fill=CREAM)
+
+
+def paint_login_skin(img, k):
+    W, H = LOGIN_SIZE
+    body = vertical_gradient(img.size, [(0, (36, 41, 60)), (0.45, (27, 31, 46)), (1, (18, 20, 27))])
+    # Bands from the outside in: bronze edge, gold, a dark groove, the body, a faint inner trim.
+    for e, fill in ((0, mix(GOLD, RIM, 0.55)), (1, GOLD), (3, RIM), (4, body), (7, mix((30, 34, 50), GOLD, 0.45)),
+                    (8, body)):
+        img.paste(fill, (0, 0), outline_mask(e, k))
+    d = ImageDraw.Draw(img)
+
+    # Arch window with the night scene, framed like the panel.
+    for e, fill in ((7, RIM), (6, GOLD), (4, RIM), (2, mix(RIM, GOLD, 0.5)), (1, RIM)):
+        d.polygon(scaled(arch_outline(e), k), fill=fill)
+    mask = Image.new("L", img.size, 0)
+    ImageDraw.Draw(mask).polygon(scaled(arch_outline(0), k), fill=255)
+    scene = Image.new("RGBA", img.size, (0, 0, 0, 0))
+    scene.paste(draw_night_scene(k), (ART_BOX[0] * k, ART_BOX[1] * k))
+    img.paste(scene, (0, 0), mask)
+    # Keystone at the arch's point.
+    ax, ay = (ART_BOX[0] + ART_BOX[2]) / 2, arch_outline(6)[121][1]
+    diamond(d, ax * k, (ay + 1) * k, 6 * k, RIM)
+    diamond(d, ax * k, (ay + 1) * k, 4.5 * k, BRIGHT_GOLD)
+
+    # Title plate: a recessed dark bar inside the frame's own gold edge.
+    plate = title_plate()
+    d.polygon(scaled(convex_inset(plate, 4), k), fill=RIM)
+    inner = convex_inset(plate, 5)
+    pm = Image.new("L", img.size, 0)
+    ImageDraw.Draw(pm).polygon(scaled(inner, k), fill=255)
+    img.paste(vertical_gradient(img.size, [(0, (14, 16, 22)), (0.02, (14, 16, 22)), (0.08, (30, 34, 50))]), (0, 0), pm)
+    d.polygon(scaled(convex_inset(plate, 7), k), outline=mix((22, 25, 36), GOLD, 0.55), width=int(k))
+    font = ImageFont.truetype(SERIF_FONT, int(23 * k))
+    word = "Morvane"
+    l, t, r, b = d.textbbox((0, 0), word, font=font)
+    tx, ty = TITLE_CX * k - (l + r) / 2, 35 * k - (t + b) / 2
+    d.text((tx, ty + k), word, font=font, fill=RIM)
+    d.text((tx, ty), word, font=font, fill=CREAM)
+    for side in (-1, 1):
+        sx = TITLE_CX + side * 112
+        d.polygon(scaled(four_point_star(sx, 34, 8), k), fill=GOLD)
+        diamond(d, (sx + side * 15) * k, 34 * k, 2.2 * k, mix(GOLD, RIM, 0.3))
+    # Finial over the plate, where the shape reaches the top edge.
+    d.polygon(scaled(four_point_star(TITLE_CX, 10, 10, 0.3), k), fill=RIM)
+    d.polygon(scaled(four_point_star(TITLE_CX, 10, 8, 0.3), k), fill=BRIGHT_GOLD)
+
+    # Rules along the top strip, leading from the plate to the corners.
+    band = (31, 35, 52)
+    for a, b in ((LOGIN_PANEL[0] + 6, TITLE_CX - 170), (TITLE_CX + 170, LOGIN_PANEL[2] - 6)):
+        draw_filigree_rule(d, k, a, b, 46, GOLD, band)
+        draw_filigree_rule(d, k, a + 30, b - 30, 50, mix(band, GOLD, 0.5), band)
+    for x in (TITLE_CX - 170, TITLE_CX + 170):
+        diamond(d, x * k, 48 * k, 3 * k, GOLD)
+
+    # Top corners carry the emblem; the bottom ones stay plain, the lower right holds the version text.
+    for cx in (38, W - 38):
+        draw_medallion(d, k, cx, 40, 17, (24, 27, 40, 255))
+
+    # Edge knobs: a gold stud in each.
+    my = (LOGIN_PANEL[1] + LOGIN_PANEL[3]) / 2
+    for x, y in ((13, my), (W - 13, my), (TITLE_CX, H - 14)):
+        diamond(d, x * k, y * k, 5 * k, RIM)
+        diamond(d, x * k, y * k, 3.6 * k, GOLD)
+
+    # Right column: a slender chain of studs around a central emblem.
+    rx = (LOGIN_PANEL[2] + W - BODY_INSET[2]) / 2
+    colbg = (26, 30, 44)
+    for y0, y1 in ((LOGIN_PANEL[1] + 30, my - 32), (my + 32, LOGIN_PANEL[3] - 30)):
+        steps = 60
+        for i in range(steps):
+            a, b = y0 + (y1 - y0) * i / steps, y0 + (y1 - y0) * (i + 1) / steps
+            t = (i + 0.5) / steps
+            t = t if y0 > my else 1 - t
+            d.rectangle([(rx - 0.5) * k, a * k, (rx + 0.5) * k - 1, b * k], fill=mix(colbg, GOLD, 0.75 * (1 - t) ** 0.8))
+        for j in range(1, 4):
+            y = my + (j * 40 + 10) * (1 if y0 > my else -1)
+            diamond(d, rx * k, y * k, (3.2 - j * 0.5) * k, mix(colbg, GOLD, 1 - j * 0.2))
+    draw_medallion(d, k, rx, my, 24, (22, 25, 37, 255))
+
+    # Beneath the panel: a fading rule with the star at its heart.
+    by = LOGIN_PANEL[3] + 52
+    under = (22, 25, 35)
+    draw_filigree_rule(d, k, LOGIN_PANEL[0] + 40, LOGIN_PANEL[2] - 40, by, GOLD, under)
+    draw_filigree_rule(d, k, LOGIN_PANEL[0] + 120, LOGIN_PANEL[2] - 120, by + 5, mix(under, GOLD, 0.5), under)
+    d.polygon(scaled(four_point_star(TITLE_CX, by + 0.5, 15), k), fill=RIM)
+    d.polygon(scaled(four_point_star(TITLE_CX, by + 0.5, 13), k), fill=GOLD)
+    d.polygon(scaled(four_point_star(TITLE_CX, by + 0.5, 7, 0.3), k), fill=BRIGHT_GOLD)
+    for side in (-1, 1):
+        diamond(d, (TITLE_CX + side * 26) * k, (by + 0.5) * k, 3.5 * k, GOLD)
+        diamond(d, (TITLE_CX + side * 38) * k, (by + 0.5) * k, 2.2 * k, mix(under, GOLD, 0.7))
+
+
+def finish_login_panel(image):
+    """Pixel-exact panel and border, drawn after scaling so they stay crisp."""
+    x0, y0, x1, y1 = LOGIN_PANEL
+    d = ImageDraw.Draw(image)
+    d.rectangle([x0 - 6, y0 - 6, x1 + 5, y1 + 5], fill=RIM)
+    d.rectangle([x0 - 6, y0 - 6, x1 + 5, y1 + 5], outline=mix(RIM, GOLD, 0.45))
+    d.rectangle([x0 - 3, y0 - 3, x1 + 2, y1 + 2], outline=GOLD, width=2)
+    d.rectangle([x0, y0, x1 - 1, y1 - 1], fill=NAVY)
+    # Square studs on the border's corners, wholly outside the panel.
+    for x, y in ((x0 - 8, y0 - 8), (x1, y0 - 8), (x0 - 8, y1), (x1, y1)):
+        d.rectangle([x, y, x + 7, y + 7], fill=RIM)
+        d.rectangle([x + 1, y + 1, x + 6, y + 6], fill=GOLD)
+        d.rectangle([x + 3, y + 3, x + 4, y + 4], fill=BRIGHT_GOLD)
+    return image
+
+
+def make_login_skin():
+    image = without_ringing(painted(LOGIN_SIZE, paint_login_skin))
+    finish_login_panel(image).save(os.path.join(PNG, "319.png"))
+
+
+def caption_button_drawer(glyph, state):
+    """29 x 30 caption button: dark rounded square, gold glyph. hover brightens, pressed sinks 1 px."""
+    faces = {"normal": ((40, 46, 70), (22, 25, 38)), "hover": ((58, 67, 102), (32, 37, 58)),
+             "pressed": ((14, 16, 23), (28, 32, 48))}
+    edges = {"normal": mix(GOLD, RIM, 0.25), "hover": BRIGHT_GOLD, "pressed": mix(GOLD, RIM, 0.45)}
+    inks = {"normal": GOLD, "hover": (255, 231, 158, 255), "pressed": mix(GOLD, RIM, 0.2)}
+    top, bottom = faces[state]
+    edge, ink = edges[state], inks[state]
+
+    def draw(d, s):
+        W, H = s
+        k = W / 29
+        d.rounded_rectangle([1 * k, 1 * k, W - 1 * k, H - 1 * k], radius=5 * k, fill=edge)
+        d.rounded_rectangle([2 * k, 2 * k, W - 2 * k, H - 2 * k], radius=4 * k, fill=RIM)
+        rounded_gradient(d, (3 * k, 3 * k, W - 3 * k, H - 3 * k), 3 * k, top, bottom)
+        shift = k if state == "pressed" else 0
+        if state == "pressed":
+            # An inner shadow along the top and left reads as sunk.
+            d.line([(4 * k, 3.5 * k), (W - 4 * k, 3.5 * k)], fill=RIM, width=int(k))
+            d.line([(3.5 * k, 4 * k), (3.5 * k, H - 4 * k)], fill=RIM, width=int(k))
+        else:
+            d.line([(6 * k, 3.8 * k), (W - 6 * k, 3.8 * k)], fill=mix(top, CREAM, 0.25), width=int(k * 0.8))
+        cx, cy = W / 2 + shift, H / 2 + shift
+        half = 1.1 * k
+        if glyph == "min":
+            y = cy + 2 * k
+            d.rounded_rectangle([cx - 6 * k, y - half, cx + 6 * k, y + half], radius=half, fill=RIM)
+            d.rounded_rectangle([cx - 5.5 * k, y - half + 0.3 * k, cx + 5.5 * k, y + half - 0.3 * k],
+                                radius=half, fill=ink)
+        else:
+            for width, colour in ((half + 0.6 * k, RIM), (half, ink)):
+                for sx in (-1, 1):
+                    x0, y0, x1, y1 = cx - 5 * k * sx, cy - 5 * k, cx + 5 * k * sx, cy + 5 * k
+                    n = math.hypot(x1 - x0, y1 - y0)
+                    nx, ny = -(y1 - y0) / n * width, (x1 - x0) / n * width
+                    d.polygon([(x0 + nx, y0 + ny), (x1 + nx, y1 + ny), (x1 - nx, y1 - ny), (x0 - nx, y0 - ny)],
+                              fill=colour)
+                    for x, y in ((x0, y0), (x1, y1)):
+                        d.ellipse([x - width, y - width, x + width, y + width], fill=colour)
+    return draw
+
+
+def caption_button(glyph, state):
+    return without_ringing(supersampled((29, 30), caption_button_drawer(glyph, state)))
+
+
+def draw_waiting_panel(d, s):
+    """The popup below its caption strip, while the page loads: a spinner and the notice."""
+    W, H = s
+    k = W / 690
+    d.rectangle([0, 0, W - 1, H - 1], fill=RIM)
+    rounded_gradient(d, (k, k, W - 1 - k, H - 1 - k), 0, (33, 38, 56), (20, 22, 30))
+    d.rectangle([3 * k, 3 * k, W - 1 - 3 * k, H - 1 - 3 * k], outline=GOLD, width=int(k))
+    d.rectangle([6 * k, 6 * k, W - 1 - 6 * k, H - 1 - 6 * k], outline=mix((26, 30, 42), GOLD, 0.35), width=int(k))
+    arm, bar = 18 * k, 2 * k
+    for sx, sy in ((0, 0), (1, 0), (0, 1), (1, 1)):
+        ox = W - 1 - 3 * k if sx else 3 * k
+        oy = H - 1 - 3 * k if sy else 3 * k
+        dx = -1 if sx else 1
+        dy = -1 if sy else 1
+        d.rectangle(sorted_box(ox, oy, ox + dx * arm, oy + dy * bar), fill=GOLD)
+        d.rectangle(sorted_box(ox, oy, ox + dx * bar, oy + dy * arm), fill=GOLD)
+        diamond(d, ox + dx * 8 * k, oy + dy * 8 * k, 3 * k, BRIGHT_GOLD)
+    # Spinner frozen mid-turn: a ring of diamonds fading behind the brightest one.
+    cx, cy, r = W / 2, 200 * k, 24 * k
+    ground = (27, 31, 44)
+    n = 12
+    for i in range(n):
+        a = -math.pi / 2 + 2 * math.pi * i / n
+        t = (i + 1) / n
+        diamond(d, cx + r * math.cos(a), cy + r * math.sin(a), (2 + 2.2 * t) * k, mix(ground, BRIGHT_GOLD, 0.15 + 0.85 * t))
+    d.polygon([(cx + x * k, cy + y * k) for x, y in four_point_star(0, 0, 11)], fill=GOLD)
+    d.ellipse([cx - 1.8 * k, cy - 1.8 * k, cx + 1.8 * k, cy + 1.8 * k], fill=CREAM)
+    centred_word(d, (0, 244 * k, W, 270 * k), "正在加载登录页面，请稍候……", int(17 * k), CREAM, RIM)
+    draw_filigree_rule(d, k, 345 - 130, 345 + 130, 290, GOLD, (25, 28, 40))
+
+
+def make_login_art():
+    os.makedirs(BMP, exist_ok=True)
+    make_login_skin()
+    buttons = {}
+    for rids, glyph in (((320, 321, 322), "min"), ((323, 324, 325), "close")):
+        for rid, state in zip(rids, ("normal", "hover", "pressed")):
+            buttons[rid] = caption_button(glyph, state)
+            buttons[rid].save(os.path.join(PNG, "%d.png" % rid))
+
+    popup = Image.new("RGB", (690, 513), KEY_GREEN)
+    popup.paste(supersampled((690, 452), draw_waiting_panel).convert("RGB"), (0, 61))
+    # The caption drawings sit on opaque squares of the panel's colour: blending them into the
+    # key colour would leave green-tinted pixels that the colour key no longer removes.
+    for rid, (x, w, h) in ((320, (605, 28, 29)), (323, (633, 29, 27))):
+        square = Image.new("RGBA", (29, 30), NAVY)
+        square.alpha_composite(buttons[rid])
+        popup.paste(square.convert("RGB").crop((0, 0, w, h)), (x, 0))
+    popup.save(os.path.join(BMP, "318.bmp"))
+
+
 if __name__ == "__main__":
     make_icon()
     make_confirm_art()
+    make_login_art()
