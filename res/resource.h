@@ -31,3 +31,20 @@
 #define IDB_OK_HOVER 313
 #define IDB_OK 314
 #define IDB_BOX_CLOSE 316
+
+// Login window and popup
+#define IDD_LOGIN 103
+#define IDD_LOGIN_POPUP 1015
+#define IDC_LOGIN_MIN 1016
+#define IDC_LOGIN_CLOSE 1027
+#define IDB_POPUP_BACKGROUND 318
+#define IDB_LOGIN_SKIN 319
+#define IDB_MIN 320
+#define IDB_MIN_HOVER 321
+#define IDB_MIN_PRESSED 322
+#define IDB_CLOSE 323
+#define IDB_CLOSE_HOVER 324
+#define IDB_CLOSE_PRESSED 325
+
+// Commands
+#define ID_CHECK_GAME_URL 10001

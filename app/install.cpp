@@ -1,0 +1,4 @@
+#include "app/install.h"
+
+// The per-user installation is not built yet.
+void InstallForUser() {}
