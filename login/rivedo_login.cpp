@@ -118,7 +118,9 @@ void CRivedoLogin::PositionPopup() {
         return;
     }
     MoveWindow(popup, window.left + kPopupLeft, window.top + kPopupTop, kPopupWidth, kPopupHeight, TRUE);
-    if (!IsWindowVisible(popup)) ShowWindow(popup, SW_SHOW);
+    // Shown with the window, not before it: a popup shown first can end up
+    // stacked below its owner where no window manager keeps the order.
+    if (!IsWindowVisible(popup) && IsWindowVisible(m_hWnd)) ShowWindow(popup, SW_SHOW);
 }
 
 bool CRivedoLogin::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -11,6 +11,7 @@
 #include "login/login_popup_dlg.h"
 #include "login/web_form_login.h"
 #include "res/resource.h"
+#include "widgets/png_image.h"
 #include "widgets/test_parent.h"
 
 // The update check is counted here instead of run: these tests are about when it is started.
@@ -256,6 +257,59 @@ TEST_F(WebFormUpdateCheckTest, FirstEndOfLoadOnly) {
     MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&placed), 2);
     const RECT expected = {0, 61, 690, 513};
     EXPECT_TRUE(EqualRect(&placed, &expected));
+}
+
+}  // namespace
+
+namespace {
+
+// What the player sees: the popup's waiting notice over the login picture,
+// read back from the screen where the two pictures differ most.
+TEST(LoginWindowTest, PopupIsSeenOverThePicture) {
+    HBITMAP notice = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_POPUP_BACKGROUND));
+    ASSERT_NE(notice, nullptr);
+    std::unique_ptr<Gdiplus::Bitmap> popupArt(Gdiplus::Bitmap::FromHBITMAP(notice, nullptr));
+    DeleteObject(notice);
+    std::unique_ptr<Gdiplus::Image> skin(LoadPngImage(IDB_LOGIN_SKIN));
+    ASSERT_NE(skin, nullptr);
+    Gdiplus::Bitmap* skinBitmap = static_cast<Gdiplus::Bitmap*>(skin.get());
+
+    int bestX = 0, bestY = 0, bestDifference = -1;
+    Gdiplus::Color expected;
+    for (int y = 70; y < 500; y += 3) {
+        for (int x = 10; x < 680; x += 3) {
+            Gdiplus::Color a, b;
+            popupArt->GetPixel(x, y, &a);
+            skinBitmap->GetPixel(372 + x, 86 + y, &b);
+            const int difference = std::abs(a.GetR() - b.GetR()) + std::abs(a.GetG() - b.GetG()) +
+                                   std::abs(a.GetB() - b.GetB());
+            if (difference > bestDifference) {
+                bestDifference = difference;
+                bestX = x;
+                bestY = y;
+                expected = a;
+            }
+        }
+    }
+    ASSERT_GT(bestDifference, 150) << "the notice must stand out from the picture";
+
+    ProbeLogin login;
+    COLORREF seen = 0;
+    Soon([&] {
+        HWND popup = login.Popup()->GetSafeHwnd();
+        UpdateWindow(popup);
+        PumpMessages();
+        RECT rect;
+        GetWindowRect(popup, &rect);
+        HDC screen = GetDC(nullptr);
+        seen = GetPixel(screen, rect.left + bestX, rect.top + bestY);
+        ReleaseDC(nullptr, screen);
+        login.EndDialog(-7);
+    }, 500);
+    login.DoModal();
+    EXPECT_NEAR(GetRValue(seen), expected.GetR(), 12);
+    EXPECT_NEAR(GetGValue(seen), expected.GetG(), 12);
+    EXPECT_NEAR(GetBValue(seen), expected.GetB(), 12);
 }
 
 }  // namespace
