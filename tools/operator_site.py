@@ -473,7 +473,9 @@ def main():
     if not loopback:
         ap.error("--host must be an IPv4 loopback address such as 127.0.0.1")
     site = Site((args.host, args.port), os.path.abspath(args.updates), args.verbose)
-    signal.signal(signal.SIGTERM, interrupt)
+    # SIGINT too: a shell starts background jobs with it ignored, and then Ctrl+C would not work.
+    for signum in (signal.SIGINT, signal.SIGTERM):
+        signal.signal(signum, interrupt)
     host, port = site.server_address[:2]
     print(f"operator site on http://{host}:{port}", flush=True)
     try:

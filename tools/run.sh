@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Builds the launcher and starts it under Wine, as a player would start it.
-# It runs in a Wine prefix of its own (build/run/), not in ~/.wine, so its
-# per-user install lands there. Extra arguments go to the launcher.
+# Builds the launcher and starts it under Wine, as a player would start it,
+# against the stand-in operator site on 127.0.0.1:18080 (started here; an
+# executable placed in build/site-updates/ as Morvane-A.B.C.D.exe is offered
+# as an update). It runs in a Wine prefix of its own (build/run/), not in
+# ~/.wine, so its per-user install lands there. Extra arguments go to the
+# launcher. This machine's Wine has no HTML engine: the login page never
+# renders here, and the popup keeps showing its waiting notice.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -15,8 +19,11 @@ cmake --build --preset win64 --target Morvane
 export WINEPREFIX="$root/build/run/wineprefix" HOME="$root/build/run/home"
 export WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d
 ensure_display
+mkdir -p build/site-updates
+python3 tools/operator_site.py --port 18080 --updates "$root/build/site-updates" &
+site=$!
 tools/wine-prefix.sh start
-trap 'tools/wine-prefix.sh stop; [ -z "${XVFB_PID:-}" ] || kill "$XVFB_PID" 2>/dev/null || true' EXIT
+trap 'tools/wine-prefix.sh stop; kill "$site" 2>/dev/null || true; [ -z "${XVFB_PID:-}" ] || kill "$XVFB_PID" 2>/dev/null || true' EXIT
 status=0
 wine "$root/build/win64/bin/Morvane.exe" "$@" || status=$?
 echo "Launcher exited with code $status"
