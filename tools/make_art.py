@@ -95,6 +95,18 @@ def make_icon():
                    append_images=images[1:])
 
 
+def corner_brackets(d, W, H, inset, arm, bar, reach, size):
+    """A gold bracket hugging each corner of a W x H panel, with a diamond at its heart."""
+    for sx, sy in ((0, 0), (1, 0), (0, 1), (1, 1)):
+        ox = W - 1 - inset if sx else inset
+        oy = H - 1 - inset if sy else inset
+        dx = -1 if sx else 1
+        dy = -1 if sy else 1
+        d.rectangle(sorted_box(ox, oy, ox + dx * arm, oy + dy * bar), fill=GOLD)
+        d.rectangle(sorted_box(ox, oy, ox + dx * bar, oy + dy * arm), fill=GOLD)
+        diamond(d, ox + dx * reach, oy + dy * reach, size, BRIGHT_GOLD)
+
+
 def sorted_box(x0, y0, x1, y1):
     return [min(x0, x1), min(y0, y1), max(x0, x1), max(y0, y1)]
 
@@ -120,15 +132,7 @@ def draw_confirm_box(d, s):
     d.rectangle([4 * k, 4 * k, W - 1 - 4 * k, H - 1 - 4 * k], outline=mix((26, 30, 42), GOLD, 0.35), width=int(k))
     # Corner ornaments: a bracket hugging each corner and a diamond at its heart. Kept small
     # so the top-right one stays clear of the close button at (228, 10).
-    arm, bar = 11 * k, 2 * k
-    for sx, sy in ((0, 0), (1, 0), (0, 1), (1, 1)):
-        ox = W - 1 - 2 * k if sx else 2 * k
-        oy = H - 1 - 2 * k if sy else 2 * k
-        dx = -1 if sx else 1
-        dy = -1 if sy else 1
-        d.rectangle(sorted_box(ox, oy, ox + dx * arm, oy + dy * bar), fill=GOLD)
-        d.rectangle(sorted_box(ox, oy, ox + dx * bar, oy + dy * arm), fill=GOLD)
-        diamond(d, ox + dx * 5.5 * k, oy + dy * 5.5 * k, 2.5 * k, BRIGHT_GOLD)
+    corner_brackets(d, W, H, 2 * k, 11 * k, 2 * k, 5.5 * k, 2.5 * k)
 
 
 def button_drawer(word, face, edge, ink, pressed):
@@ -672,15 +676,7 @@ def draw_waiting_panel(d, s):
     rounded_gradient(d, (k, k, W - 1 - k, H - 1 - k), 0, (33, 38, 56), (20, 22, 30))
     d.rectangle([3 * k, 3 * k, W - 1 - 3 * k, H - 1 - 3 * k], outline=GOLD, width=int(k))
     d.rectangle([6 * k, 6 * k, W - 1 - 6 * k, H - 1 - 6 * k], outline=mix((26, 30, 42), GOLD, 0.35), width=int(k))
-    arm, bar = 18 * k, 2 * k
-    for sx, sy in ((0, 0), (1, 0), (0, 1), (1, 1)):
-        ox = W - 1 - 3 * k if sx else 3 * k
-        oy = H - 1 - 3 * k if sy else 3 * k
-        dx = -1 if sx else 1
-        dy = -1 if sy else 1
-        d.rectangle(sorted_box(ox, oy, ox + dx * arm, oy + dy * bar), fill=GOLD)
-        d.rectangle(sorted_box(ox, oy, ox + dx * bar, oy + dy * arm), fill=GOLD)
-        diamond(d, ox + dx * 8 * k, oy + dy * 8 * k, 3 * k, BRIGHT_GOLD)
+    corner_brackets(d, W, H, 3 * k, 18 * k, 2 * k, 8 * k, 3 * k)
     # Spinner frozen mid-turn: a ring of diamonds fading behind the brightest one.
     cx, cy, r = W / 2, 200 * k, 24 * k
     ground = (27, 31, 44)

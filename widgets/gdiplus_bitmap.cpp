@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "widgets/png_resource.h"
+
 CGdiPlusBitmap::~CGdiPlusBitmap() {
     Empty();
 }
@@ -26,14 +28,9 @@ void CGdiPlusBitmapResource::Free() {
 
 bool CGdiPlusBitmapResource::Load(UINT id) {
     Free();
-    HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
-    if (!resource) return false;
-    const DWORD size = SizeofResource(module, resource);
-    if (size == 0) return false;
-    HGLOBAL loaded = LoadResource(module, resource);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return false;
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    if (!FindPngResource(id, bytes, size)) return false;
 
     m_hBuffer = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!m_hBuffer) return false;

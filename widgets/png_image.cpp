@@ -2,15 +2,12 @@
 
 #include <cstring>
 
+#include "widgets/png_resource.h"
+
 Gdiplus::Image* LoadPngImage(WORD id) {
-    HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
-    if (!resource) return nullptr;
-    const DWORD size = SizeofResource(module, resource);
-    if (size == 0) return nullptr;
-    HGLOBAL loaded = LoadResource(module, resource);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return nullptr;
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    if (!FindPngResource(id, bytes, size)) return nullptr;
 
     HGLOBAL memory = GlobalAlloc(GMEM_FIXED, size);
     if (!memory) return nullptr;

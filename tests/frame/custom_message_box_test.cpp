@@ -13,22 +13,6 @@
 
 namespace {
 
-// The box that is up, found among this thread's windows by its close button.
-HWND FindBox() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            if (IsWindowVisible(hwnd) && GetDlgItem(hwnd, IDC_BOX_CLOSE)) {
-                *reinterpret_cast<HWND*>(param) = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 std::function<void(HWND)> g_action;
 
 // Runs action once the box is up and painted, from a thread timer inside the box's own modal loop.

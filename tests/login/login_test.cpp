@@ -40,21 +40,6 @@ void Soon(std::function<void()> action, UINT delay = 50) {
     });
 }
 
-HWND FindBox() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            if (IsWindowVisible(hwnd) && GetDlgItem(hwnd, IDC_BOX_CLOSE)) {
-                *reinterpret_cast<HWND*>(param) = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // Presses Cancel in the confirmation box as soon as one is up.
 void CancelTheBox() {
     SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {

@@ -4,6 +4,7 @@
 
 #include "fixtures/ui_test_ids.h"
 #include "framework/dialog.h"
+#include "ui_helpers.h"
 #include "widgets/touch_button.h"
 
 // Opens the button's inner state to the tests.
@@ -51,14 +52,3 @@ protected:
 private:
     HBRUSH m_brush;
 };
-
-// Dispatches what is queued, through the PreTranslateMessage chain as the real loops do.
-inline void PumpMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!WalkPreTranslateTree(&msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-}
