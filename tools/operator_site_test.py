@@ -224,6 +224,17 @@ def test_faults(base, updates):
               f"{r.status} {r.error!r} {len(r.body)} bytes in {r.seconds:.2f}s")
 
 
+def start_site(updates):
+    """The running site and its base URL, from the line it prints once it listens."""
+    site = subprocess.Popen([sys.executable, SITE, "--port", "0", "--updates", updates],
+                            stdout=subprocess.PIPE, text=True)
+    ready = select.select([site.stdout], [], [], 10)[0]
+    line = site.stdout.readline().strip() if ready else ""
+    m = re.fullmatch(r"operator site on (http://127\.0\.0\.1:\d+)", line)
+    check("ready line", m is not None, repr(line))
+    return site, m.group(1) if m else None
+
+
 def main():
     with tempfile.TemporaryDirectory() as tmp:
         updates = os.path.join(tmp, "updates")
@@ -231,24 +242,23 @@ def main():
         secret_path = os.path.join(tmp, "secret.txt")
         with open(secret_path, "wb") as f:
             f.write(SECRET)
-        site = subprocess.Popen([sys.executable, SITE, "--port", "0", "--updates", updates],
-                                stdout=subprocess.PIPE, text=True)
+        sites = []
         try:
-            ready = select.select([site.stdout], [], [], 10)[0]
-            line = site.stdout.readline().strip() if ready else ""
-            m = re.fullmatch(r"operator site on (http://127\.0\.0\.1:\d+)", line)
-            check("ready line", m is not None, repr(line))
-            if m:
-                test_pages(m.group(1))
-                test_version(m.group(1), updates)
-                test_download(m.group(1), updates, secret_path)
-                test_faults(m.group(1), updates)
-            site.send_signal(signal.SIGTERM)
-            check("stops on SIGTERM", site.wait(5) == 0, f"exit {site.returncode}")
+            for signum in (signal.SIGTERM, signal.SIGINT):
+                site, base = start_site(updates)
+                sites.append(site)
+                if base and signum == signal.SIGTERM:
+                    test_pages(base)
+                    test_version(base, updates)
+                    test_download(base, updates, secret_path)
+                    test_faults(base, updates)
+                site.send_signal(signum)
+                check(f"stops on {signum.name}", site.wait(5) == 0, f"exit {site.returncode}")
         finally:
-            if site.poll() is None:
-                site.kill()
-                site.wait()
+            for site in sites:
+                if site.poll() is None:
+                    site.kill()
+                    site.wait()
     print(f"{results['passed']} passed, {results['failed']} failed")
     return 1 if results["failed"] else 0
 
