@@ -7,7 +7,7 @@ class CWinApp;
 
 // The entries of the run modes that the application object chooses among.
 
-// Launcher: runs the game frame modally as the main window.
+// Launcher: the player's start, modally, with its window as the main window.
 void RunLauncher(CWinApp& app);
 
 // Game host: creates the game window inside frame and makes it the main
