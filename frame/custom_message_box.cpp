@@ -1,5 +1,6 @@
 #include "frame/custom_message_box.h"
 
+#include "framework/dc.h"
 #include "res/resource.h"
 #include "widgets/arial_font.h"
 #include "widgets/png_image.h"
@@ -66,9 +67,9 @@ bool CCustomMessageBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
 void CCustomMessageBox::Paint(HDC dc) {
     RECT client;
     GetClientRect(m_hWnd, &client);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
+    CDC buffer;
+    if (!buffer.CreateCompatible(dc, client.right, client.bottom)) return;
+    HDC memory = buffer.GetSafeHdc();
     {
         Gdiplus::Graphics graphics(memory);
         if (m_background) {
@@ -96,9 +97,6 @@ void CCustomMessageBox::Paint(HDC dc) {
         }
     }
     BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
 }
 
 bool ConfirmBox(const std::wstring& caption, const std::wstring& text) {
