@@ -36,11 +36,17 @@ def supersampled(size, draw_fn, factor=4):
     return big.resize((w, h), Image.LANCZOS)
 
 
-def without_ringing(image, floor=8):
-    """Lanczos overshoot leaves faint specks around shapes on transparency; clear them."""
+def without_ringing(image, floor=8, ceiling=None):
+    """Lanczos overshoot leaves faint specks around shapes on transparency; clear them.
+
+    With a ceiling, alpha from there up becomes opaque: the same ringing otherwise leaves faintly
+    see-through bands just inside a shape's edge.
+    """
     alpha = image.getchannel("A").point(lambda a: 0 if a < floor else 255)
     clean = Image.new("RGBA", image.size, (0, 0, 0, 0))
     clean.paste(image, (0, 0), alpha)
+    if ceiling is not None:
+        clean.putalpha(clean.getchannel("A").point(lambda a: 255 if a >= ceiling else a))
     return clean
 
 
@@ -622,50 +628,104 @@ def make_login_skin():
     finish_login_panel(image).save(os.path.join(PNG, "319.png"))
 
 
-def caption_button_drawer(glyph, state):
-    """29 x 30 caption button: dark rounded square, gold glyph. hover brightens, pressed sinks 1 px."""
-    faces = {"normal": ((40, 46, 70), (22, 25, 38)), "hover": ((58, 67, 102), (32, 37, 58)),
-             "pressed": ((14, 16, 23), (28, 32, 48))}
-    edges = {"normal": mix(GOLD, RIM, 0.25), "hover": BRIGHT_GOLD, "pressed": mix(GOLD, RIM, 0.45)}
-    inks = {"normal": GOLD, "hover": (255, 231, 158, 255), "pressed": mix(GOLD, RIM, 0.2)}
-    top, bottom = faces[state]
-    edge, ink = edges[state], inks[state]
+GLYPH_STATES = {
+    "normal": (((40, 46, 70), (22, 25, 38)), mix(GOLD, RIM, 0.25), GOLD),
+    "hover": (((58, 67, 102), (32, 37, 58)), BRIGHT_GOLD, (255, 231, 158, 255)),
+    "pressed": (((14, 16, 23), (28, 32, 48)), mix(GOLD, RIM, 0.45), mix(GOLD, RIM, 0.2)),
+}
+# Closing is the one caption action that loses something: it warms to crimson under the mouse.
+CLOSE_STATES = dict(GLYPH_STATES, hover=(((118, 36, 40), (66, 20, 24)), BRIGHT_GOLD, CREAM),
+                    pressed=(((40, 12, 15), (72, 22, 26)), mix(GOLD, RIM, 0.45), mix(CREAM, RIM, 0.3)))
+
+
+def thick_line(d, a, b, half, fill):
+    """A line with round caps; ImageDraw's own wide lines have ragged, square-ish ends."""
+    (x0, y0), (x1, y1) = a, b
+    n = math.hypot(x1 - x0, y1 - y0)
+    nx, ny = -(y1 - y0) / n * half, (x1 - x0) / n * half
+    d.polygon([(x0 + nx, y0 + ny), (x1 + nx, y1 + ny), (x1 - nx, y1 - ny), (x0 - nx, y0 - ny)], fill=fill)
+    for x, y in (a, b):
+        d.ellipse([x - half, y - half, x + half, y + half], fill=fill)
+
+
+def square_strokes(d, x0, y0, x1, y1, w, top_w, fill, grow=0):
+    """A square outline as four bars, the top one heavier like a title bar; grow widens them all for an outline."""
+    g = grow
+    d.rectangle([x0 - g, y0 - g, x1 + g, y0 + top_w + g], fill=fill)
+    d.rectangle([x0 - g, y1 - w - g, x1 + g, y1 + g], fill=fill)
+    d.rectangle([x0 - g, y0 - g, x0 + w + g, y1 + g], fill=fill)
+    d.rectangle([x1 - w - g, y0 - g, x1 + g, y1 + g], fill=fill)
+
+
+def draw_glyph(d, glyph, cx, cy, r, k, ink):
+    """The caption glyphs, each over a dark outline so they hold up on the lit hover face."""
+    half = 0.22 * r
+    rim = 0.6 * k
+    for grow, colour in ((rim, RIM), (0, ink)):
+        if glyph == "min":
+            y = cy + 0.4 * r
+            d.rounded_rectangle([cx - r - grow, y - half - grow, cx + r + grow, y + half + grow],
+                                radius=half + grow, fill=colour)
+        elif glyph == "close":
+            for sx in (-1, 1):
+                thick_line(d, (cx - r * sx, cy - r), (cx + r * sx, cy + r), half + grow, colour)
+        elif glyph == "max":
+            square_strokes(d, cx - r, cy - r, cx + r, cy + r, 1.2 * k, 2.2 * k, colour, grow)
+        elif glyph == "restore":
+            # Two windows, the back one showing only where the front one does not cover it.
+            o = 0.45 * r
+            w = 1.2 * k
+            fx0, fy0, fx1, fy1 = cx - r, cy - r + o, cx + r - o, cy + r
+            bx0, by0, bx1, by1 = cx - r + o, cy - r, cx + r, cy + r - o
+            for box in ([bx0, by0, bx1, by0 + 1.5 * k], [bx1 - w, by0, bx1, by1], [bx0, by0, bx0 + w, fy0],
+                        [fx1, by1 - w, bx1, by1]):
+                d.rectangle([box[0] - grow, box[1] - grow, box[2] + grow, box[3] + grow], fill=colour)
+            square_strokes(d, fx0, fy0, fx1, fy1, w, 1.6 * k, colour, grow)
+
+
+def button_plate(d, W, H, k, state, face, edge, left_shadow=False):
+    """The plate every caption button shares, 1 px inside the image so that hover has room to glow."""
+    top, bottom = face
+    if state == "hover":
+        d.rounded_rectangle([0, 0, W - 1, H - 1], radius=6 * k, fill=BRIGHT_GOLD[:3] + (70,))
+        d.rounded_rectangle([0.5 * k, 0.5 * k, W - 1 - 0.5 * k, H - 1 - 0.5 * k], radius=5.5 * k,
+                            fill=BRIGHT_GOLD[:3] + (130,))
+    d.rounded_rectangle([k, k, W - 1 - k, H - 1 - k], radius=5 * k, fill=edge)
+    d.rounded_rectangle([2 * k, 2 * k, W - 1 - 2 * k, H - 1 - 2 * k], radius=4 * k, fill=RIM)
+    rounded_gradient(d, (3 * k, 3 * k, W - 1 - 3 * k, H - 1 - 3 * k), 3 * k, top, bottom)
+    if state == "pressed":
+        # An inner shadow along the top (and on small square faces the left) reads as sunk.
+        d.line([(4 * k, 3.5 * k), (W - 1 - 4 * k, 3.5 * k)], fill=RIM, width=int(k))
+        if left_shadow:
+            d.line([(3.5 * k, 4 * k), (3.5 * k, H - 1 - 4 * k)], fill=RIM, width=int(k))
+    else:
+        d.line([(6 * k, 3.8 * k), (W - 1 - 6 * k, 3.8 * k)], fill=mix(top, CREAM, 0.25), width=int(k * 0.8))
+
+
+def glyph_button_drawer(glyph, state):
+    """A caption button face: gold glyph on the shared plate; pressed sinks the glyph 1 px."""
+    (top, bottom), edge, ink = (CLOSE_STATES if glyph == "close" else GLYPH_STATES)[state]
 
     def draw(d, s):
         W, H = s
-        k = W / 29
-        d.rounded_rectangle([1 * k, 1 * k, W - 1 * k, H - 1 * k], radius=5 * k, fill=edge)
-        d.rounded_rectangle([2 * k, 2 * k, W - 2 * k, H - 2 * k], radius=4 * k, fill=RIM)
-        rounded_gradient(d, (3 * k, 3 * k, W - 3 * k, H - 3 * k), 3 * k, top, bottom)
-        shift = k if state == "pressed" else 0
-        if state == "pressed":
-            # An inner shadow along the top and left reads as sunk.
-            d.line([(4 * k, 3.5 * k), (W - 4 * k, 3.5 * k)], fill=RIM, width=int(k))
-            d.line([(3.5 * k, 4 * k), (3.5 * k, H - 4 * k)], fill=RIM, width=int(k))
-        else:
-            d.line([(6 * k, 3.8 * k), (W - 6 * k, 3.8 * k)], fill=mix(top, CREAM, 0.25), width=int(k * 0.8))
-        cx, cy = W / 2 + shift, H / 2 + shift
-        half = 1.1 * k
-        if glyph == "min":
-            y = cy + 2 * k
-            d.rounded_rectangle([cx - 6 * k, y - half, cx + 6 * k, y + half], radius=half, fill=RIM)
-            d.rounded_rectangle([cx - 5.5 * k, y - half + 0.3 * k, cx + 5.5 * k, y + half - 0.3 * k],
-                                radius=half, fill=ink)
-        else:
-            for width, colour in ((half + 0.6 * k, RIM), (half, ink)):
-                for sx in (-1, 1):
-                    x0, y0, x1, y1 = cx - 5 * k * sx, cy - 5 * k, cx + 5 * k * sx, cy + 5 * k
-                    n = math.hypot(x1 - x0, y1 - y0)
-                    nx, ny = -(y1 - y0) / n * width, (x1 - x0) / n * width
-                    d.polygon([(x0 + nx, y0 + ny), (x1 + nx, y1 + ny), (x1 - nx, y1 - ny), (x0 - nx, y0 - ny)],
-                              fill=colour)
-                    for x, y in ((x0, y0), (x1, y1)):
-                        d.ellipse([x - width, y - width, x + width, y + width], fill=colour)
+        k = W / 28
+        pressed = state == "pressed"
+        button_plate(d, W, H, k, state, (top, bottom), edge, left_shadow=True)
+        shift = k if pressed else 0
+        r = 0.19 * min(W, H)
+        draw_glyph(d, glyph, W / 2 + shift, H / 2 + shift, r, k, ink)
     return draw
 
 
-def caption_button(glyph, state):
-    return without_ringing(supersampled((29, 30), caption_button_drawer(glyph, state)))
+def glyph_button(glyph, state, size):
+    return without_ringing(supersampled(size, glyph_button_drawer(glyph, state)), ceiling=246)
+
+
+def caption_button(glyph, state, face):
+    """The login window's 29 x 30 caption image: its face in the top-left corner, the rest left clear."""
+    image = Image.new("RGBA", (29, 30), (0, 0, 0, 0))
+    image.paste(glyph_button(glyph, state, face), (0, 0))
+    return image
 
 
 def draw_waiting_panel(d, s):
@@ -695,23 +755,209 @@ def make_login_art():
     os.makedirs(BMP, exist_ok=True)
     make_login_skin()
     buttons = {}
-    for rids, glyph in (((320, 321, 322), "min"), ((323, 324, 325), "close")):
+    # The buttons are placed 28 x 28 and 28 x 26: a face reaching past that would be cut off.
+    for rids, glyph, face in (((320, 321, 322), "min", (28, 28)), ((323, 324, 325), "close", (28, 26))):
         for rid, state in zip(rids, ("normal", "hover", "pressed")):
-            buttons[rid] = caption_button(glyph, state)
+            buttons[rid] = caption_button(glyph, state, face)
             buttons[rid].save(os.path.join(PNG, "%d.png" % rid))
 
     popup = Image.new("RGB", (690, 513), KEY_GREEN)
     popup.paste(supersampled((690, 452), draw_waiting_panel).convert("RGB"), (0, 61))
     # The caption drawings sit on opaque squares of the panel's colour: blending them into the
     # key colour would leave green-tinted pixels that the colour key no longer removes.
-    for rid, (x, w, h) in ((320, (605, 28, 29)), (323, (633, 29, 27))):
+    for rid, (x, w, h) in ((320, (605, 28, 28)), (323, (633, 28, 26))):
         square = Image.new("RGBA", (29, 30), NAVY)
         square.alpha_composite(buttons[rid])
         popup.paste(square.convert("RGB").crop((0, 0, w, h)), (x, 0))
     popup.save(os.path.join(BMP, "318.bmp"))
 
 
+
+# ---------------------------------------------------------------------------
+# Main frame: the caption strip, drawn as left, tiled middle and right pieces, its buttons, the tray icon.
+
+CAPTION_H = 30
+RULE_TOP = 27  # rows from here down are the gold rule, the same in every piece
+
+
+def caption_column():
+    """One column of the strip. Every piece begins or ends with it, so the joins never show."""
+    column = Image.new("RGBA", (1, CAPTION_H))
+    px = column.load()
+    px[0, 0] = (50, 56, 80, 255)  # a lit top edge
+    for y in range(1, RULE_TOP):
+        px[0, y] = mix(PANEL, (20, 22, 30), (y - 1) / (RULE_TOP - 2))
+    for y, colour in zip(range(RULE_TOP, CAPTION_H), (RIM, GOLD, mix(GOLD, RIM, 0.55))):
+        px[0, y] = colour
+    return column
+
+
+def caption_strip(width):
+    return caption_column().resize((width, CAPTION_H), Image.NEAREST)
+
+
+def sealed(image, left, right):
+    """Puts back the strip's own pixels where a piece meets the middle, and along the rule.
+
+    The ornaments keep clear of those places; this only removes Lanczos' faint reach into them.
+    """
+    w = image.size[0]
+    strip = caption_strip(w)
+    image.paste(strip.crop((0, RULE_TOP, w, CAPTION_H)), (0, RULE_TOP))
+    for x in ([0] if left else []) + ([w - 1] if right else []):
+        image.paste(strip.crop((x, 0, x + 1, CAPTION_H)), (x, 0))
+    return image
+
+
+def layered(size, paint):
+    """Ornaments painted on clear ground, laid over the strip."""
+    image = caption_strip(size[0])
+    image.alpha_composite(without_ringing(painted(size, paint)))
+    return image
+
+
+def paint_caption_left(img, k):
+    """The emblem, and a gold blade running off it that thins and fades into the strip."""
+    d = ImageDraw.Draw(img)
+    cy = 13.5 * k
+
+    def fading(x0, x1, y, half0, half1, alpha, power, steps=120):
+        for i in range(steps):
+            t = (i + 0.5) / steps
+            half = half0 + (half1 - half0) * t
+            d.rectangle([x0 + (x1 - x0) * i / steps, y - half, x0 + (x1 - x0) * (i + 1) / steps, y + half],
+                        fill=GOLD[:3] + (round(alpha * (1 - t) ** power),))
+
+    fading(33 * k, 178 * k, cy, 1.1 * k, 0.4 * k, 255, 1.3)
+    for y in (cy - 4 * k, cy + 4 * k):
+        fading(46 * k, 120 * k, y, 0.45 * k, 0.45 * k, 130, 1.5)
+    diamond(d, 36 * k, cy, 3.6 * k, RIM)
+    diamond(d, 36 * k, cy, 2.6 * k, BRIGHT_GOLD)
+    for x, r in ((62 * k, 1.6 * k), (86 * k, 1.2 * k)):
+        diamond(d, x, cy, r, mix(GOLD, CREAM, 0.2))
+    e = 24 * k
+    emblem = Image.new("RGBA", (e, e), (0, 0, 0, 0))
+    draw_emblem(ImageDraw.Draw(emblem), e)
+    img.alpha_composite(emblem, (5 * k, int(cy - e / 2)))
+
+
+RECESS_WALL = (3.0, 6.0)  # where the right piece's slanted left wall meets the top and the rule
+
+
+def paint_caption_right(img, k):
+    """A darker bay sunk into the strip, for the three window buttons to sit in."""
+    d = ImageDraw.Draw(img)
+    W = img.size[0]
+    tx, bx = RECESS_WALL
+    floor = RULE_TOP * k
+    # Light falls from above: the bay's top lies in the wall's shadow, its floor a little lighter.
+    for y in range(int(floor)):
+        t = y / floor
+        inset = (tx + (bx - tx) * t) * k
+        d.line([(inset, y), (W, y)], fill=mix((7, 8, 11), (15, 17, 24), min(1.0, t * 2.2)))
+    thick_line(d, ((tx + 0.2) * k, -2 * k), ((bx + 0.2) * k, floor), 1.2 * k, RIM)
+    thick_line(d, ((tx - 0.5) * k, -2 * k), ((bx - 0.5) * k, floor), 0.6 * k, GOLD)
+    # The lip catching light where the strip drops into the bay.
+    thick_line(d, ((tx - 1.6) * k, -2 * k), ((bx - 1.6) * k, floor), 0.4 * k, mix(PANEL, GOLD, 0.25))
+
+
+WORD_STATES = {
+    "normal": (((40, 46, 70), (22, 25, 38)), mix(GOLD, RIM, 0.3), CREAM),
+    "hover": (((60, 69, 104), (33, 38, 60)), BRIGHT_GOLD, (255, 234, 170, 255)),
+    "pressed": (((14, 16, 23), (28, 32, 48)), mix(GOLD, RIM, 0.45), mix(CREAM, GOLD, 0.55)),
+}
+
+
+def word_button_drawer(word, state, mark=None):
+    """A caption word button on the shared plate, a diamond at each side of the word.
+
+    mark is a key name, shown on a small keycap right of the word. Pressed sinks the contents 1 px.
+    """
+    (top, bottom), edge, ink = WORD_STATES[state]
+    pressed = state == "pressed"
+
+    def draw(d, s):
+        W, H = s
+        k = H / 24
+        button_plate(d, W, H, k, state, (top, bottom), edge)
+        shift = k if pressed else 0
+        size = int(13 * k)
+        font = ImageFont.truetype(CJK_FONT, size)
+        l, _, r, _ = d.textbbox((0, 0), word, font=font)
+        badge = 0
+        if mark:
+            ml, _, mr, _ = d.textbbox((0, 0), mark, font=ImageFont.truetype(CJK_FONT, int(10 * k)))
+            badge = (mr - ml) + 6 * k
+        gap = 4 * k if mark else 0
+        x0 = (W - (r - l) - gap - badge) / 2
+        centred_word(d, (x0, shift, x0 + r - l, H + shift), word, size, ink, mix(bottom, RIM, 0.7))
+        cy = H / 2 + shift
+        studs = mix(edge, bottom, 0.25)
+        ground = mix(top, bottom, 0.5)
+        left_room = x0 - 3 * k
+
+        def flourish(x, room):
+            # A diamond midway between the plate's edge and the word; a wide margin gets a hairline through it.
+            if room > 20 * k:
+                reach = min(room / 2 - 3 * k, 9 * k)
+                steps = 12
+                for i in range(steps):
+                    t = (i + 0.5) / steps
+                    a, b = reach * i / steps, reach * (i + 1) / steps
+                    for sx in (-1, 1):
+                        d.rectangle(sorted_box(x + sx * a, cy - 0.4 * k, x + sx * b, cy + 0.4 * k),
+                                    fill=mix(studs, ground, t))
+                diamond(d, x, cy, 2.3 * k, RIM)
+            if room > 7 * k:
+                diamond(d, x, cy, 1.7 * k, studs)
+
+        flourish(3 * k + left_room / 2, left_room)
+        if mark:
+            # The key's name on a small keycap to the word's right.
+            small = ImageFont.truetype(CJK_FONT, int(10 * k))
+            ml, mt, mr, mb = d.textbbox((0, 0), mark, font=small)
+            bx0 = x0 + (r - l) + gap
+            box = [bx0, cy - 6 * k, bx0 + badge, cy + 5.5 * k]
+            d.rounded_rectangle(box, radius=2.2 * k, fill=studs)
+            d.rounded_rectangle([box[0] + k, box[1] + k, box[2] - k, box[3] - 1.6 * k], radius=1.4 * k,
+                                fill=mix(top, CREAM, 0.08))
+            d.text(((box[0] + box[2]) / 2 - (ml + mr) / 2, cy - 0.4 * k - (mt + mb) / 2), mark, font=small,
+                   fill=ink)
+        else:
+            flourish(W - 3 * k - left_room / 2, left_room)
+    return draw
+
+
+STATES = ("normal", "hover", "pressed")
+GLYPH_BUTTONS = (((207, 208, 227), "close"), ((220, 213, 228), "max"), ((221, 217, 229), "restore"),
+                 ((209, 210, 230), "min"))
+WORD_BUTTONS = (((224, 214, 234), "全屏", 59, None), ((223, 215, 233), "老板键", 97, None),
+                ((252, 253, 261), "清除缓存", 78, None), ((226, 219, 236), "刷新", 78, "F5"),
+                ((211, 212, 231), "选服", 59, None))
+
+
+def make_frame_art():
+    os.makedirs(PNG, exist_ok=True)
+    sealed(layered((203, CAPTION_H), paint_caption_left), False, True).save(os.path.join(PNG, "203.png"))
+    caption_strip(1).save(os.path.join(PNG, "172.png"))
+    sealed(layered((92, CAPTION_H), paint_caption_right), True, False).save(os.path.join(PNG, "206.png"))
+    # The window buttons are placed 28 x 26 at y 3; their faces stop two rows short, clear of the gold rule.
+    for rids, glyph in GLYPH_BUTTONS:
+        for rid, state in zip(rids, STATES):
+            image = Image.new("RGBA", (28, 26), (0, 0, 0, 0))
+            image.paste(glyph_button(glyph, state, (28, 24)), (0, 0))
+            image.save(os.path.join(PNG, "%d.png" % rid))
+    for rids, word, width, mark in WORD_BUTTONS:
+        for rid, state in zip(rids, STATES):
+            face = without_ringing(supersampled((width, 24), word_button_drawer(word, state, mark)), ceiling=246)
+            face.save(os.path.join(PNG, "%d.png" % rid))
+    sizes = [48, 32, 16]
+    images = [supersampled(n, draw_emblem) for n in sizes]
+    images[0].save(os.path.join(RES, "273.ico"), format="ICO", sizes=[(n, n) for n in sizes],
+                   append_images=images[1:])
+
 if __name__ == "__main__":
     make_icon()
     make_confirm_art()
     make_login_art()
+    make_frame_art()
