@@ -30,7 +30,9 @@ void SafeRelease(T*& p) {
 
 CWebBrowserBase::CWebBrowserBase() {
     if (FAILED(OleInitialize(nullptr))) return;
-    if (FAILED(StgCreateDocfile(nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, &m_storage))) return;
+    // The control's scratch storage goes with its release, not into the player's Temp folder.
+    const DWORD mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_DELETEONRELEASE;
+    if (FAILED(StgCreateDocfile(nullptr, mode, 0, &m_storage))) return;
     if (FAILED(OleCreate(CLSID_WebBrowser, IID_IOleObject, OLERENDER_DRAW, nullptr,
                          static_cast<IOleClientSite*>(this), m_storage, reinterpret_cast<void**>(&m_oleObject)))) {
         m_oleObject = nullptr;
@@ -285,7 +287,7 @@ STDMETHODIMP CWebBrowserBase::GetWindowContext(IOleInPlaceFrame** frame, IOleInP
     if (position) *position = m_rect;
     if (clip) *clip = m_rect;
     if (info) {
-        info->cb = 20;
+        info->cb = sizeof(*info);
         info->fMDIApp = FALSE;
         info->hwndFrame = GetParent(GetHWND());
         info->haccel = nullptr;

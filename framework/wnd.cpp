@@ -5,6 +5,19 @@
 namespace {
 const wchar_t kBindingProp[] = L"CWnd.Object";
 const UINT_PTR kSubclassId = 1;
+const wchar_t kWindowClass[] = L"CWnd.Window";
+
+// A plain class; bound objects take their messages through the subclass chain.
+bool RegisterWindowClass() {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
 }  // namespace
 
 CWnd::~CWnd() {
@@ -42,6 +55,33 @@ bool CWnd::SubclassDlgItem(int id, CWnd* parent) {
     m_subclassed = SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
     return m_subclassed;
 }
+
+bool CWnd::Create(const wchar_t* windowName, DWORD style, const RECT& rect, HWND parent, UINT id) {
+    if (m_hWnd || !RegisterWindowClass()) return false;
+    CREATESTRUCTW cs = {};
+    cs.lpszName = windowName;
+    cs.style = style;
+    cs.x = rect.left;
+    cs.y = rect.top;
+    cs.cx = rect.right - rect.left;
+    cs.cy = rect.bottom - rect.top;
+    cs.hwndParent = parent;
+    cs.hMenu = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id));
+    PreCreateWindow(cs);
+    HWND hwnd = CreateWindowExW(cs.dwExStyle, kWindowClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
+                                cs.hwndParent, cs.hMenu, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) return false;
+    Attach(hwnd);
+    m_subclassed = SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    if (!m_subclassed) {
+        Detach();
+        DestroyWindow(hwnd);
+        return false;
+    }
+    return true;
+}
+
+void CWnd::PreCreateWindow(CREATESTRUCTW&) {}
 
 void CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
     LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);

@@ -23,6 +23,11 @@ public:
     // through WindowProc; PreSubclassWindow runs first.
     bool SubclassDlgItem(int id, CWnd* parent);
 
+    // Creates a child window of the framework's own class, bound to this
+    // object, whose messages reach WindowProc; PreCreateWindow may change the
+    // creation values first.
+    bool Create(const wchar_t* windowName, DWORD style, const RECT& rect, HWND parent, UINT id);
+
     // Changes the window style; swpFlags non-zero also applies it with SetWindowPos.
     void ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0);
 
@@ -38,6 +43,7 @@ public:
 
 protected:
     virtual void PreSubclassWindow();
+    virtual void PreCreateWindow(CREATESTRUCTW& cs);
 
     // Messages of a subclassed window; the default passes them on.
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);

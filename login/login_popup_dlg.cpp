@@ -103,7 +103,8 @@ bool CLoginPopupDlg::PreTranslateMessage(MSG* msg) {
     case 'C':
     case 'V':
     case 'X':
-        if (GetAsyncKeyState(VK_CONTROL)) return ForwardKeyToPage(msg);
+        // Held now (high bit), not merely pressed at some time before.
+        if (GetKeyState(VK_CONTROL) < 0) return ForwardKeyToPage(msg);
         return CDialog::PreTranslateMessage(msg);
     case VK_ESCAPE:
         return true;
