@@ -16,13 +16,14 @@ inline void PumpMessages() {
     }
 }
 
-// The confirmation box that is up on this thread, found by its close button; null if none.
+// The confirmation box that is up on this thread, found by its close and OK
+// buttons (the game frame has a control 1001 too); null if none.
 inline HWND FindBox() {
     HWND found = nullptr;
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND hwnd, LPARAM param) -> BOOL {
-            if (IsWindowVisible(hwnd) && GetDlgItem(hwnd, IDC_BOX_CLOSE)) {
+            if (IsWindowVisible(hwnd) && GetDlgItem(hwnd, IDC_BOX_CLOSE) && GetDlgItem(hwnd, IDOK)) {
                 *reinterpret_cast<HWND*>(param) = hwnd;
                 return FALSE;
             }

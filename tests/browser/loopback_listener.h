@@ -1,10 +1,12 @@
 #pragma once
-// A TCP listener on 127.0.0.1 that only counts the connections it is offered,
-// to see whether a navigation reached the network at all.
+// A TCP listener on 127.0.0.1 that never answers: it counts the connections
+// it is offered, or reads their request lines, to see which navigations
+// reached the network.
 #include <winsock2.h>
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class LoopbackListener {
 public:
@@ -38,6 +40,25 @@ public:
             if (client == INVALID_SOCKET) return count;
             closesocket(client);
             ++count;
+        }
+    }
+
+    // Accepts what is waiting and reads each request's first line.
+    std::vector<std::string> TakeRequestLines() {
+        std::vector<std::string> lines;
+        for (;;) {
+            SOCKET client = accept(m_socket, nullptr, nullptr);
+            if (client == INVALID_SOCKET) return lines;
+            u_long blocking = 0;
+            ioctlsocket(client, FIONBIO, &blocking);
+            DWORD timeout = 2000;
+            setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
+            std::string line;
+            char c = 0;
+            while (line.size() < 4096 && recv(client, &c, 1, 0) == 1 && c != '\n') line += c;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(line);
+            closesocket(client);
         }
     }
 
