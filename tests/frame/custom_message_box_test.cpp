@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -238,12 +239,56 @@ TEST(LoadPngImageTest, FailuresAndResources) {
     EXPECT_EQ(notPng->GetHeight(), 0u);
 
     // Every PNG the launcher carries, at the size its users lay out for.
+    // A face may show less than its image: the button it sits on is smaller,
+    // and nothing may be drawn where the button would cut it off.
     const struct {
         WORD id;
         UINT width, height;
+        UINT shownWidth, shownHeight;
     } art[] = {
-        {IDB_BOX_BACKGROUND, 253, 106}, {IDB_CANCEL_HOVER, 82, 34}, {IDB_CANCEL, 82, 34},
-        {IDB_OK_HOVER, 82, 34},         {IDB_OK, 82, 34},           {IDB_BOX_CLOSE, 11, 10},
+        {IDB_BOX_BACKGROUND, 253, 106, 253, 106},
+        {IDB_CANCEL_HOVER, 82, 34, 82, 34},
+        {IDB_CANCEL, 82, 34, 82, 34},
+        {IDB_OK_HOVER, 82, 34, 82, 34},
+        {IDB_OK, 82, 34, 82, 34},
+        {IDB_BOX_CLOSE, 11, 10, 11, 10},
+        {IDB_LOGIN_SKIN, 1210, 746, 1210, 746},
+        {IDB_MIN, 29, 30, 28, 28},
+        {IDB_MIN_HOVER, 29, 30, 28, 28},
+        {IDB_MIN_PRESSED, 29, 30, 28, 28},
+        {IDB_CLOSE, 29, 30, 28, 26},
+        {IDB_CLOSE_HOVER, 29, 30, 28, 26},
+        {IDB_CLOSE_PRESSED, 29, 30, 28, 26},
+        {IDB_CAPTION_LEFT, 203, 30, 203, 30},
+        {IDB_CAPTION_MIDDLE, 1, 30, 1, 30},
+        {IDB_CAPTION_RIGHT, 92, 30, 92, 30},
+        {IDB_FRAME_CLOSE, 28, 26, 28, 26},
+        {IDB_FRAME_CLOSE_HOVER, 28, 26, 28, 26},
+        {IDB_FRAME_CLOSE_PRESSED, 28, 26, 28, 26},
+        {IDB_FRAME_MAXIMISE, 28, 26, 28, 26},
+        {IDB_FRAME_MAXIMISE_HOVER, 28, 26, 28, 26},
+        {IDB_FRAME_MAXIMISE_PRESSED, 28, 26, 28, 26},
+        {IDB_FRAME_RESTORE, 28, 26, 28, 26},
+        {IDB_FRAME_RESTORE_HOVER, 28, 26, 28, 26},
+        {IDB_FRAME_RESTORE_PRESSED, 28, 26, 28, 26},
+        {IDB_FRAME_MINIMISE, 28, 26, 28, 26},
+        {IDB_FRAME_MINIMISE_HOVER, 28, 26, 28, 26},
+        {IDB_FRAME_MINIMISE_PRESSED, 28, 26, 28, 26},
+        {IDB_FRAME_FULLSCREEN, 59, 24, 59, 24},
+        {IDB_FRAME_FULLSCREEN_HOVER, 59, 24, 59, 24},
+        {IDB_FRAME_FULLSCREEN_PRESSED, 59, 24, 59, 24},
+        {IDB_FRAME_BOSSKEY, 97, 24, 97, 24},
+        {IDB_FRAME_BOSSKEY_HOVER, 97, 24, 97, 24},
+        {IDB_FRAME_BOSSKEY_PRESSED, 97, 24, 97, 24},
+        {IDB_FRAME_CLEARCACHE, 78, 24, 78, 24},
+        {IDB_FRAME_CLEARCACHE_HOVER, 78, 24, 78, 24},
+        {IDB_FRAME_CLEARCACHE_PRESSED, 78, 24, 78, 24},
+        {IDB_FRAME_REFRESH, 78, 24, 78, 24},
+        {IDB_FRAME_REFRESH_HOVER, 78, 24, 78, 24},
+        {IDB_FRAME_REFRESH_PRESSED, 78, 24, 78, 24},
+        {IDB_FRAME_RESELECT, 59, 24, 59, 24},
+        {IDB_FRAME_RESELECT_HOVER, 59, 24, 59, 24},
+        {IDB_FRAME_RESELECT_PRESSED, 59, 24, 59, 24},
     };
     for (const auto& a : art) {
         SCOPED_TRACE(a.id);
@@ -255,7 +300,38 @@ TEST(LoadPngImageTest, FailuresAndResources) {
         image->GetRawFormat(&format);
         EXPECT_TRUE(IsEqualGUID(format, Gdiplus::ImageFormatPNG));
         EXPECT_TRUE(Gdiplus::IsAlphaPixelFormat(image->GetPixelFormat()));
+        auto* bitmap = static_cast<Gdiplus::Bitmap*>(image.get());
+        int drawnOutside = 0;
+        for (UINT y = 0; y < a.height; ++y) {
+            for (UINT x = 0; x < a.width; ++x) {
+                if (x < a.shownWidth && y < a.shownHeight) continue;
+                Gdiplus::Color c;
+                bitmap->GetPixel(static_cast<INT>(x), static_cast<INT>(y), &c);
+                drawnOutside += c.GetA() != 0 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(drawnOutside, 0) << "pixels outside the part that the button shows";
     }
+}
+
+// The tray icon carries the three sizes that the shell and the taskbar ask for.
+TEST(LoadPngImageTest, TrayIconSizes) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDI_TRAY), RT_GROUP_ICON);
+    ASSERT_NE(found, nullptr);
+    const BYTE* group = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    ASSERT_NE(group, nullptr);
+    // ICONDIR header (6 bytes), then 14-byte entries whose first byte is the width.
+    const WORD count = *reinterpret_cast<const WORD*>(group + 4);
+    std::vector<int> widths, heights;
+    for (WORD i = 0; i < count; ++i) {
+        widths.push_back(group[6 + 14 * i]);
+        heights.push_back(group[6 + 14 * i + 1]);
+    }
+    std::sort(widths.begin(), widths.end());
+    std::sort(heights.begin(), heights.end());
+    EXPECT_EQ(widths, (std::vector<int>{16, 32, 48}));
+    EXPECT_EQ(heights, (std::vector<int>{16, 32, 48}));
 }
 
 }  // namespace
