@@ -11,7 +11,9 @@ Routes (GET):
                                    /play_gamecode?server=1&token=T, T = 8 lowercase hex digits,
                                    FNV-1a 32 over the UTF-16 code units of the trimmed account
   /embed/notice                    notice box shown in an iframe of the login page
-  /play_gamecode?...               canvas toy, with links to /news, /help and /out?to=...
+  /play_gamecode?...               canvas toy, with links to /news, /help and /out?to=..., an
+                                   emblem image inside a link and a link without href
+  /emblem.svg                      the emblem image of the game page
   /news, /help, /out?to=...        small pages; /out only shows where it would go
   /getClientVersion.php?p=kavro&g=brolt&v=A.B.C.D
                                    text/plain: http://HOST:PORT/download/Morvane-a.b.c.d.exe for
@@ -176,7 +178,14 @@ canvas { display: block; margin: 12px 0; border: 1px solid #CBAE5B; background: 
          cursor: crosshair; }
 .hud { font-size: 15px; }
 .hud b { color: #CBAE5B; }
+.hud img { vertical-align: middle; border: 0; }
+.rules { color: #FFF5D3; cursor: help; }
 """
+
+EMBLEM_SVG = """<svg xmlns="http://www.w3.org/2000/svg" width="24" height="24" viewBox="0 0 24 24">
+<rect width="24" height="24" rx="4" fill="#23283a" stroke="#CBAE5B"/>
+<path d="M12 3 L14 10 L21 12 L14 14 L12 21 L10 14 L3 12 L10 10 Z" fill="#CBAE5B"/>
+</svg>"""
 
 GAME_BODY = """<body>
 <div class="wrap">
@@ -184,7 +193,9 @@ GAME_BODY = """<body>
  href="/out?to=http%3A%2F%2Fforum.morvane.example%2F">论坛</a></span>
 <h1>Morvane</h1><span class="who">服务器 {server} · 令牌 {token}</span></div>
 <canvas id="board" width="640" height="400">需要支持画布的浏览器。</canvas>
-<div class="hud">得分 <b id="score">0</b> · 错过 <b id="missed">0</b> · 点击发光的符文</div>
+<div class="hud"><a class="emblem" href="/news?from=emblem"><img src="/emblem.svg" width="24" height="24"
+ alt="公告"></a> 得分 <b id="score">0</b> · 错过 <b id="missed">0</b> · 点击发光的符文 ·
+ <a class="rules" title="点击任一符文开始">规则</a></div>
 </div>
 </body>"""
 
@@ -345,6 +356,8 @@ class Handler(BaseHTTPRequestHandler):
             body = GAME_BODY.format(server=html.escape(self.query.get("server", "?")),
                                     token=html.escape(self.query.get("token", "?")))
             self.reply(200, html_page("Morvane", GAME_CSS, body, GAME_SCRIPT))
+        elif path == "/emblem.svg":
+            self.reply(200, EMBLEM_SVG.encode(), "image/svg+xml")
         elif path == "/out":
             body = OUT_BODY.format(to=html.escape(self.query.get("to", "")))
             self.reply(200, html_page("外部链接 - Morvane", TEXT_CSS, body))

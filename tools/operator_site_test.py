@@ -59,6 +59,7 @@ class Links(HTMLParser):
     def __init__(self, page):
         super().__init__()
         self.forms, self.fields, self.iframes, self.hrefs = [], [], [], []
+        self.images_in_links, self.in_link = [], False
         self.feed(page)
 
     def handle_starttag(self, tag, attrs):
@@ -71,6 +72,13 @@ class Links(HTMLParser):
             self.iframes.append(a.get("src"))
         elif tag == "a":
             self.hrefs.append(a.get("href"))
+            self.in_link = True
+        elif tag == "img" and self.in_link:
+            self.images_in_links.append(a.get("src"))
+
+    def handle_endtag(self, tag):
+        if tag == "a":
+            self.in_link = False
 
 
 def fill_updates(updates, files):
@@ -124,9 +132,15 @@ def test_pages(base):
           and Reply(base, "/embed/notice", 3).status == 200, f"{login.iframes}")
 
     game = Links(Reply(base, "/play_gamecode?server=1&token=927ef325", 3).text())
-    check("game links are /news, /help and /out",
-          sorted(h.split("?")[0] for h in game.hrefs) == ["/help", "/news", "/out"]
-          and all(Reply(base, h, 3).status == 200 for h in game.hrefs), f"{game.hrefs}")
+    linked = [h for h in game.hrefs if h is not None]
+    check("game links are /news, /help, /out and one without href",
+          sorted(h.split("?")[0] for h in linked) == ["/help", "/news", "/news", "/out"]
+          and game.hrefs.count(None) == 1
+          and all(Reply(base, h, 3).status == 200 for h in linked), f"{game.hrefs}")
+    emblem = Reply(base, "/emblem.svg", 3)
+    check("game page has an image inside a link",
+          game.images_in_links == ["/emblem.svg"] and emblem.status == 200
+          and emblem.text().startswith("<svg"), f"{game.images_in_links}")
 
 
 def test_version(base, updates):
