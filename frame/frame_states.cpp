@@ -13,8 +13,11 @@ void CRivedo_QuvaDlg::PlaceViews(bool full) {
         RECT client;
         GetClientRect(m_hWnd, &client);
         if (!full) client.top += kCaptionHeight;
-        MoveWindow(m_htmlView->GetSafeHwnd(), client.left, client.top, client.right - client.left,
-                   client.bottom - client.top, FALSE);
+        HWND view = m_htmlView->GetSafeHwnd();
+        MoveWindow(view, client.left, client.top, client.right - client.left, client.bottom - client.top, FALSE);
+        // Moved without a repaint, the page would keep showing the strip
+        // where full screen uncovers it.
+        RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     if (m_gameWnd) SendMessageW(m_gameWnd, WM_GAMEWND_LAYOUT, full ? 1 : 0, 0);
 }
