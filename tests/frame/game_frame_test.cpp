@@ -325,6 +325,13 @@ TEST(GameFrameTest, CaptionLayoutAndStrip) {
             EXPECT_NEAR(GetGValue(seen), art.GetG(), 2);
             EXPECT_NEAR(GetBValue(seen), art.GetB(), 2);
         }
+        // In full screen the page covers the strip's place at once.
+        Apply(frame, Event::FullScreen);
+        PumpFor(100);
+        Gdiplus::Color strip;
+        static_cast<Gdiplus::Bitmap*>(middle.get())->GetPixel(0, 15, &strip);
+        const COLORREF covered = GetPixel(screen, 700, 15);
+        EXPECT_NE(covered, RGB(strip.GetR(), strip.GetG(), strip.GetB()));
         ReleaseDC(nullptr, screen);
         frame.ExitFrame();
     });
