@@ -337,6 +337,67 @@ TEST(GameFrameTest, CaptionLayoutAndStrip) {
     });
 }
 
+// The frame's WM_CONTEXTMENU arrivals, seen by a hook on the UI thread.
+HWND g_contextMenuWatch = nullptr;
+int g_contextMenus = 0;
+
+LRESULT CALLBACK WatchContextMenus(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_CONTEXTMENU && call->hwnd == g_contextMenuWatch) ++g_contextMenus;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(GameViewTest, ChildWindowThatKeepsTheRightButton) {
+    ProbeFrame frame;
+    RunFrame(frame, RefusedGameUrl(), [&] {
+        HWND hwnd = frame.GetSafeHwnd();
+        HWND view = GetDlgItem(hwnd, IDC_GAME_VIEW);
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view, frame.m_htmlView->GetSafeHwnd());
+        wchar_t name[32] = L"";
+        GetWindowTextW(view, name, 32);
+        EXPECT_STREQ(name, L"MyWebBrowser");
+        const LONG_PTR style = GetWindowLongPtrW(view, GWL_STYLE);
+        EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN), WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
+
+        // The browser's own innermost window, where the page's clicks land.
+        HWND inner = view;
+        while (HWND child = GetWindow(inner, GW_CHILD)) inner = child;
+        EXPECT_NE(inner, view) << "the control is in place inside the view";
+        const struct {
+            UINT message;
+            HWND target;
+            bool swallowed;
+        } mouse[] = {
+            {WM_RBUTTONDOWN, inner, true}, {WM_RBUTTONDBLCLK, inner, true}, {WM_RBUTTONDOWN, view, true},
+            {WM_RBUTTONUP, inner, false},  {WM_LBUTTONDOWN, inner, false},  {WM_RBUTTONDOWN, hwnd, false},
+        };
+        for (const auto& m : mouse) {
+            SCOPED_TRACE(m.message);
+            MSG msg = {m.target, m.message, 0, MAKELPARAM(40, 40), 0, {0, 0}};
+            EXPECT_EQ(frame.m_htmlView->PreTranslateMessage(&msg), m.swallowed);
+        }
+
+        // Unhandled, a child's WM_CONTEXTMENU would go on to its parent.
+        g_contextMenuWatch = hwnd;
+        g_contextMenus = 0;
+        HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchContextMenus, nullptr, GetCurrentThreadId());
+        SendMessageW(view, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view), MAKELPARAM(200, 200));
+        const int fromView = g_contextMenus;
+        SendMessageW(GetDlgItem(hwnd, IDC_FRAME_CLOSE), WM_CONTEXTMENU, 0, MAKELPARAM(200, 200));
+        const int fromButton = g_contextMenus - fromView;
+        UnhookWindowsHookEx(hook);
+        EXPECT_EQ(fromView, 0);
+        EXPECT_EQ(fromButton, 1) << "the watch sees what a plain child passes on";
+
+        // Without a loaded document (none ever loads here) a completion connects nothing.
+        frame.m_htmlView->OnDocumentComplete();
+        frame.m_htmlView->OnDocumentComplete();
+        EXPECT_EQ(frame.m_htmlView->ConnectionCookie(), 0u);
+        frame.ExitFrame();
+    });
+}
+
 TEST(GameFrameTest, MessagesToTheGameWindow) {
     ProbeFrame frame;
     std::vector<BoxQuestion> asked;
