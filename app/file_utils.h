@@ -25,6 +25,10 @@ void WriteSetting(const wchar_t* section, const wchar_t* key, const wchar_t* val
 // which is never created here).
 int WriteUpdateLog(const std::wstring& message);
 
+// The same line in the update log of the given data folder (with its trailing
+// backslash), for writers that find the folder on their own.
+int AppendUpdateLog(const std::wstring& dataFolder, const std::wstring& message);
+
 // The FileVersion strings of every translation of the file's version resource,
 // joined without separator. Empty for a missing file; "None VerSion Supprot"
 // for a file without version resource.

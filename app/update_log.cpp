@@ -4,7 +4,11 @@
 #include "framework/handles.h"
 
 int WriteUpdateLog(const std::wstring& message) {
-    const std::wstring path = GetDataFolder() + L"res\\update.log";
+    return AppendUpdateLog(GetDataFolder(), message);
+}
+
+int AppendUpdateLog(const std::wstring& dataFolder, const std::wstring& message) {
+    const std::wstring path = dataFolder + L"res\\update.log";
 
     SYSTEMTIME now;
     GetLocalTime(&now);
