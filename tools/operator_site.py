@@ -18,7 +18,8 @@ Routes (GET):
   /getClientVersion.php?p=kavro&g=brolt&v=A.B.C.D
                                    text/plain: http://HOST:PORT/download/Morvane-a.b.c.d.exe for
                                    the highest Morvane-a.b.c.d.exe in DIR newer than v, else -1.
-                                   DIR/answer.txt, when present, is answered verbatim instead.
+                                   DIR/answer.txt, when present, is answered verbatim instead;
+                                   DIR/answer-<v>.txt, for that v only, before answer.txt.
                                    Other p or g, or a v that is not 1 to 4 numbers: 400.
   /download/NAME                   NAME from DIR as application/octet-stream; 404 when missing,
                                    400 for names with "..", "/", "\\" or ":"
@@ -31,11 +32,16 @@ Files are read on every request, so tests may change them while the site runs.
   none          normal answer
   statusNNN     status NNN (200..599) with a short text body instead of the answer
   truncate      Content-Length of the whole body, only the first half sent, then close
+  short         Content-Length of the whole body, all but its last byte sent, then close
+  stall         Content-Length, the first half of the body, nothing for delay_ms (default 60000,
+                at most 120000), then close
   nolength      no Content-Length; the whole body, then close
   slow          Content-Length, then the body in at most 20 chunks, delay_ms (default 200,
                 at most 3000) before each, so at most a minute in all
   drop          read the request, close without answering
   hang          read the request, send nothing for delay_ms (default 60000, at most 120000), close
+  redirect      302 to the same URL with fault=none in place of fault= and delay_ms=, so the
+                target gives the normal answer even when a fault file says redirect
 Faults shape the normal answer only; 400 and 404 answers are sent as they are.
 An unknown mode or a bad delay_ms: 400.
 """
@@ -47,15 +53,16 @@ import re
 import signal
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
-from urllib.parse import parse_qsl, quote, unquote
+from urllib.parse import parse_qsl, quote, unquote, urlencode
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 EXE_NAME = re.compile(r"Morvane-(\d+)\.(\d+)\.(\d+)\.(\d+)\.exe")
 VERSION = re.compile(r"\d+(\.\d+){0,3}")
 STATUS_FAULT = re.compile(r"status([2-5]\d\d)")
 SLOW_CHUNKS = 20
-DELAY_DEFAULT = {"slow": 200, "hang": 60000}
-DELAY_MAX = {"slow": 3000, "hang": 120000}
+DELAY_DEFAULT = {"slow": 200, "hang": 60000, "stall": 60000}
+DELAY_MAX = {"slow": 3000, "hang": 120000, "stall": 120000}
+FAULTS = ("none", "truncate", "short", "stall", "nolength", "slow", "drop", "hang", "redirect")
 
 # Shared look; the login page and its notice box run in the old IE engine, so only plain CSS.
 BASE_CSS = """
@@ -384,7 +391,9 @@ class Handler(BaseHTTPRequestHandler):
             return self.reply(400, b"unknown product\n", "text/plain")
         if not VERSION.fullmatch(self.query.get("v", "")):
             return self.reply(400, b"bad version\n", "text/plain")
-        answer = self.updates_file("answer.txt")
+        answer = self.updates_file(f"answer-{self.query['v']}.txt")
+        if answer is None:
+            answer = self.updates_file("answer.txt")
         if answer is None:
             answer = b"-1"
             best = version_tuple(self.query["v"])
@@ -419,8 +428,7 @@ class Handler(BaseHTTPRequestHandler):
         words = (self.updates_file(default_file) or b"").decode("utf-8", "replace").split()
         mode = self.query.get("fault", words[0] if words else "") or "none"
         delay = self.query.get("delay_ms", words[1] if len(words) > 1 else "")
-        if mode not in ("none", "truncate", "nolength", "slow", "drop", "hang") \
-                and not STATUS_FAULT.fullmatch(mode):
+        if mode not in FAULTS and not STATUS_FAULT.fullmatch(mode):
             self.reply(400, b"unknown fault\n", "text/plain")
             return None
         if not delay:
@@ -440,14 +448,30 @@ class Handler(BaseHTTPRequestHandler):
             status = int(m.group(1))
             body = b"" if status in (204, 304) else f"fault {mode}\n".encode()
             ctype = "text/plain"
+        location = None
+        if mode == "redirect":
+            status, body, ctype = 302, b"moved\n", "text/plain"
+            path, _, query = self.path.partition("?")
+            kept = [(k, v) for k, v in parse_qsl(query, keep_blank_values=True)
+                    if k not in ("fault", "delay_ms")]
+            host, port = self.server.server_address[:2]
+            location = f"http://{host}:{port}{path}?{urlencode(kept + [('fault', 'none')])}"
         self.send_response(status)
         self.send_header("Content-Type", ctype)
+        if location:
+            self.send_header("Location", location)
         if mode != "nolength":
             self.send_header("Content-Length", str(len(body)))
         self.send_header("Cache-Control", "no-store")
         self.end_headers()
         if mode == "truncate":
             self.wfile.write(body[:len(body) // 2])
+        elif mode == "short":
+            self.wfile.write(body[:-1])
+        elif mode == "stall":
+            self.wfile.write(body[:len(body) // 2])
+            self.wfile.flush()
+            time.sleep(delay)
         elif mode == "slow":
             size = max(1, -(-len(body) // SLOW_CHUNKS))
             for start in range(0, len(body), size):
@@ -490,8 +514,9 @@ def main():
     for signum in (signal.SIGINT, signal.SIGTERM):
         signal.signal(signum, interrupt)
     host, port = site.server_address[:2]
-    print(f"operator site on http://{host}:{port}", flush=True)
     try:
+        # Inside the try: a signal sent as soon as the line is read must still stop it cleanly.
+        print(f"operator site on http://{host}:{port}", flush=True)
         site.serve_forever()
     except KeyboardInterrupt:
         pass

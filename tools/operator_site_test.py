@@ -38,10 +38,11 @@ class Reply:
 
     def __init__(self, base, path, timeout):
         self.status, self.headers, self.body, self.error = None, {}, b"", None
+        self.url = None  # where the answer came from, after redirects
         start = time.monotonic()
         try:
             with urllib.request.urlopen(base + path, timeout=timeout) as r:
-                self.status, self.headers = r.status, r.headers
+                self.status, self.headers, self.url = r.status, r.headers, r.url
                 self.body = r.read()
         except urllib.error.HTTPError as e:
             self.status, self.headers, self.body = e.code, e.headers, e.read()
@@ -156,6 +157,10 @@ def test_version(base, updates):
         ("equal", {"Morvane-1.0.0.0.exe": b""}, query + "1.0.0.0", 200, b"-1"),
         ("answer.txt verbatim", {EXE: b"", "answer.txt": b" -7\r\nzz"}, query + "1.0.0.0", 200,
          b" -7\r\nzz"),
+        ("answer for this version first", {"answer.txt": b"-2", "answer-1.0.0.0.txt": b"x\r\n"},
+         query + "1.0.0.0", 200, b"x\r\n"),
+        ("answer for another version", {EXE: b"", "answer-1.0.0.0.txt": b"x"}, query + "1.0.0.1", 200,
+         f"{base}/download/{EXE}".encode()),
         ("other product", {}, "/getClientVersion.php?p=x&g=brolt&v=1.0.0.0", 400, None),
         ("bad version", {}, query + "1.x", 400, None),
     ]
@@ -194,10 +199,13 @@ def test_download(base, updates, secret_path):
 
 
 def test_faults(base, updates):
-    def truncated(r):
+    def truncated(r, sent=len(PAYLOAD) // 2, at_least=0.0):
         return (isinstance(r.error, http.client.IncompleteRead)
                 and r.headers.get("Content-Length") == str(len(PAYLOAD))
-                and r.body == PAYLOAD[:len(PAYLOAD) // 2])
+                and r.body == PAYLOAD[:sent] and r.seconds >= at_least)
+
+    def redirected(r, to):
+        return r.status == 200 and r.body == PAYLOAD and r.url == base + to
 
     def dropped(r, at_least=0.0):
         return isinstance(r.error, http.client.RemoteDisconnected) and r.seconds >= at_least
@@ -210,6 +218,20 @@ def test_faults(base, updates):
         ("status503 on the version check", {}, version + "&fault=status503", 3,
          lambda r: r.status == 503),
         ("truncate", {}, down + "?fault=truncate", 3, truncated),
+        ("short", {}, down + "?fault=short", 3, lambda r: truncated(r, len(PAYLOAD) - 1)),
+        ("stall, then close", {}, down + "?fault=stall&delay_ms=300", 3,
+         lambda r: truncated(r, at_least=0.3)),
+        ("stall past the client's time-out", {}, down + "?fault=stall&delay_ms=2000", 0.5,
+         lambda r: isinstance(r.error, TimeoutError) and 0.45 <= r.seconds < 1.5),
+        ("redirect", {}, down + "?fault=redirect", 3,
+         lambda r: redirected(r, down + "?fault=none")),
+        # The target must not redirect again when the fault comes from the file.
+        ("redirect from fault.txt", {"fault.txt": b"redirect"}, down, 3,
+         lambda r: redirected(r, down + "?fault=none")),
+        ("redirect of the version check keeps its query", {"Morvane-1.10.0.1.exe": b""},
+         version + "&fault=redirect&delay_ms=5", 3,
+         lambda r: r.status == 200 and r.body == f"{base}/download/Morvane-1.10.0.1.exe".encode()
+         and r.url == base + version + "&fault=none"),
         ("nolength", {}, down + "?fault=nolength", 3,
          lambda r: r.status == 200 and "Content-Length" not in r.headers and r.body == PAYLOAD),
         ("slow", {}, down + "?fault=slow&delay_ms=30", 3,
