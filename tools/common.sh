@@ -20,6 +20,8 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake make python3 clang libclang-rt-14-dev g++ googletest
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev)
 WINE_PACKAGES=(wine wine64 fonts-wine xvfb xauth fonts-liberation fonts-wqy-microhei xdotool imagemagick)
+# The update test signs its fixtures with a certificate of its own.
+WINE_PACKAGES+=(osslsigncode openssl)
 
 # Starts Xvfb when there is no display; it is stopped when the shell exits.
 ensure_display() {
