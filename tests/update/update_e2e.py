@@ -144,8 +144,19 @@ def cases(fx):
              expect=no_update(V0, "abcde"), **stays),
         Case('body "-3 not now"', update="N1", files={"answer.txt": b"-3 not now"},
              expect=no_update(V0, "-3 not now"), **stays),
-        # The URL keeps its CR LF; this Wine's WinINet drops it from the request line, so the
-        # download goes through. Offered to N only, or N+1 would take it again.
+        # The whole answer, however the server splits it.
+        Case("check answer in pieces", update="N1", files={"version-fault.txt": b"slow 50"},
+             expect=offered() + downloaded(fx["N1"]) + applied(fx["N1"]), **chain),
+        # A line break inside the URL would end the request line and smuggle in a header:
+        # the request is never sent.
+        Case("URL with a line break inside", update="N1",
+             files={f"answer-{V0}.txt": (URL + "\r\nX-Smuggled: 1").encode()},
+             expect=[check_url(V0), "Http QueryInfoStatusCode:200",
+                     f"Server response check version msg:{URL}\r\nX-Smuggled: 1",
+                     f"ExcuUpdate,URL={URL}\r\nX-Smuggled: 1", "Try Download File Exception", ANY_TEXT],
+             **stays),
+        # The URL keeps its CR LF in the log; the request leaves the trailing line end out, so
+        # the download goes through. Offered to N only, or N+1 would take it again.
         Case("URL followed by CR LF", update="N1", files={f"answer-{V0}.txt": (URL + "\r\n").encode()},
              expect=offered(URL + "\r\n") + downloaded(fx["N1"]) + applied(fx["N1"]), **chain),
         Case("download without Content-Length", update="N1", files={"fault.txt": b"nolength"},
