@@ -144,9 +144,6 @@ def cases(fx):
              expect=no_update(V0, "abcde"), **stays),
         Case('body "-3 not now"', update="N1", files={"answer.txt": b"-3 not now"},
              expect=no_update(V0, "-3 not now"), **stays),
-        # The whole answer, however the server splits it.
-        Case("check answer in pieces", update="N1", files={"version-fault.txt": b"slow 50"},
-             expect=offered() + downloaded(fx["N1"]) + applied(fx["N1"]), **chain),
         # A line break inside the URL would end the request line and smuggle in a header:
         # the request is never sent.
         Case("URL with a line break inside", update="N1",
