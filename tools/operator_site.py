@@ -2,6 +2,7 @@
 """Stand-in for the operator's web site, on loopback only, for running and testing the launcher.
 
     python3 tools/operator_site.py [--port 18080] [--host 127.0.0.1] [--updates DIR] [--verbose]
+                                   [--login-status NNN]
 
 Standard library only. Prints "operator site on http://HOST:PORT" once it listens (--port 0 picks
 a free port); SIGTERM or Ctrl+C stops it. DIR defaults to build/site-updates under the repo root.
@@ -9,7 +10,8 @@ a free port); SIGTERM or Ctrl+C stops it. DIR defaults to build/site-updates und
 Routes (GET):
   /embed/3333/?...                 login page, 690 x 452; the form leads the top frame to
                                    /play_gamecode?server=1&token=T, T = 8 lowercase hex digits,
-                                   FNV-1a 32 over the UTF-16 code units of the trimmed account
+                                   FNV-1a 32 over the UTF-16 code units of the trimmed account;
+                                   with --login-status other than 200, that status and a short page
   /embed/notice                    notice box shown in an iframe of the login page
   /play_gamecode?...               canvas toy, with links to /news, /help and /out?to=..., an
                                    emblem image inside a link and a link without href
@@ -356,7 +358,11 @@ class Handler(BaseHTTPRequestHandler):
 
     def route(self, path):
         if path == "/embed/3333/":
-            self.reply(200, LOGIN_PAGE)
+            if self.server.login_status == 200:
+                self.reply(200, LOGIN_PAGE)
+            else:
+                body = MISSING_BODY.format(path=html.escape(path))
+                self.reply(self.server.login_status, html_page("Morvane", TEXT_CSS, body))
         elif path in STATIC_PAGES:
             self.reply(200, STATIC_PAGES[path])
         elif path == "/play_gamecode":
@@ -485,9 +491,10 @@ class Handler(BaseHTTPRequestHandler):
 class Site(ThreadingHTTPServer):
     daemon_threads = True  # a hanging answer must not hold up the exit
 
-    def __init__(self, address, updates, verbose=False):
+    def __init__(self, address, updates, verbose=False, login_status=200):
         self.updates = updates
         self.verbose = verbose
+        self.login_status = login_status
         super().__init__(address, Handler)
 
 
@@ -502,6 +509,8 @@ def main():
     ap.add_argument("--updates", default=os.path.join(ROOT, "build", "site-updates"),
                     help="folder of Morvane-a.b.c.d.exe, answer.txt, fault.txt")
     ap.add_argument("--verbose", action="store_true", help="log every request")
+    ap.add_argument("--login-status", type=int, default=200, choices=range(200, 600), metavar="NNN",
+                    help="status of the login page; where no page can render, 404 ends its first load at once")
     args = ap.parse_args()
     try:
         loopback = ipaddress.IPv4Address(args.host).is_loopback
@@ -509,7 +518,7 @@ def main():
         loopback = False
     if not loopback:
         ap.error("--host must be an IPv4 loopback address such as 127.0.0.1")
-    site = Site((args.host, args.port), os.path.abspath(args.updates), args.verbose)
+    site = Site((args.host, args.port), os.path.abspath(args.updates), args.verbose, args.login_status)
     # SIGINT too: a shell starts background jobs with it ignored, and then Ctrl+C would not work.
     for signum in (signal.SIGINT, signal.SIGTERM):
         signal.signal(signum, interrupt)

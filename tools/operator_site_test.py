@@ -260,9 +260,9 @@ def test_faults(base, updates):
               f"{r.status} {r.error!r} {len(r.body)} bytes in {r.seconds:.2f}s")
 
 
-def start_site(updates):
+def start_site(updates, extra=()):
     """The running site and its base URL, from the line it prints once it listens."""
-    site = subprocess.Popen([sys.executable, SITE, "--port", "0", "--updates", updates],
+    site = subprocess.Popen([sys.executable, SITE, "--port", "0", "--updates", updates, *extra],
                             stdout=subprocess.PIPE, text=True)
     ready = select.select([site.stdout], [], [], 10)[0]
     line = site.stdout.readline().strip() if ready else ""
@@ -281,13 +281,18 @@ def main():
         sites = []
         try:
             for signum in (signal.SIGTERM, signal.SIGINT):
-                site, base = start_site(updates)
+                site, base = start_site(updates, () if signum == signal.SIGTERM else ("--login-status", "404"))
                 sites.append(site)
                 if base and signum == signal.SIGTERM:
                     test_pages(base)
                     test_version(base, updates)
                     test_download(base, updates, secret_path)
                     test_faults(base, updates)
+                elif base:
+                    login = Reply(base, "/embed/3333/?tvqd=razu", 3)
+                    check("login page with --login-status 404", login.status == 404
+                          and Reply(base, "/play_gamecode?server=1&token=927ef325", 3).status == 200,
+                          f"{login.status}")
                 site.send_signal(signum)
                 check(f"stops on {signum.name}", site.wait(5) == 0, f"exit {site.returncode}")
         finally:
