@@ -10,12 +10,21 @@
 #include "frame/window_messages.h"
 #include "ui_helpers.h"
 
+// Milliseconds from the performance counter: the tick count moves in steps
+// of many milliseconds here, too coarse to see a 50 ms pause.
+inline double NowMs() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
 class StandInGameWindow {
 public:
     struct Record {
         UINT message;
         WPARAM wParam;
-        ULONGLONG at;  // GetTickCount64
+        double at;  // NowMs()
     };
 
     explicit StandInGameWindow(HWND frame) {
@@ -62,7 +71,7 @@ private:
         auto* self = reinterpret_cast<StandInGameWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (self && (msg == WM_GAMEWND_LAYOUT || msg == WM_GAMEWND_REFRESH || msg == WM_CLOSE)) {
             std::lock_guard<std::mutex> lock(self->m_mutex);
-            self->m_records.push_back({msg, wParam, GetTickCount64()});
+            self->m_records.push_back({msg, wParam, NowMs()});
         }
         if (msg == WM_CLOSE) {
             DestroyWindow(hwnd);
