@@ -3,6 +3,9 @@
 // Icons
 #define IDR_MAINFRAME 128
 
+// Default settings archive (type "ZIP"), built from res/defaults
+#define IDR_DEFAULT_SETTINGS 269
+
 // Strings
 #define IDS_GAME_TITLE 102
 #define IDS_PUBLISHER 105

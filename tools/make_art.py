@@ -7,6 +7,7 @@ The outputs are committed, so building never needs this script.
 import math
 import os
 import random
+import struct
 
 from PIL import Image, ImageDraw, ImageFont
 
@@ -956,8 +957,53 @@ def make_frame_art():
     images[0].save(os.path.join(RES, "273.ico"), format="ICO", sizes=[(n, n) for n in sizes],
                    append_images=images[1:])
 
+
+def draw_uninstall_mark(d, s):
+    """The launcher's gold-rimmed plate with a cream cross: take the game away."""
+    m = s * 0.06
+    d.rounded_rectangle([m, m, s - m, s - m], radius=s * 0.2, fill=NAVY, outline=GOLD, width=max(1, int(s * 0.09)))
+    a, b = s * 0.3, s * 0.7
+    for (x0, y0, x1, y1), ink, w in (((a, a + s * 0.05, b, b + s * 0.05), RIM, 0.11),
+                                     ((a, a, b, b), CREAM, 0.085)):
+        d.line([(x0, y0), (x1, y1)], fill=ink, width=int(s * w))
+        d.line([(x0, y1), (x1, y0)], fill=ink, width=int(s * w))
+
+
+def single_bmp_icon(image):
+    """An .ico of one image stored as a 32-bit bitmap with its AND mask.
+
+    Pillow would store a PNG inside; the uninstall icon's 1150 bytes are this bitmap form:
+    6 + 16 + 40 + w*h*4 + mask bytes.
+    """
+    w, h = image.size
+    mask_stride = ((w + 31) // 32) * 4
+    pixels = image.load()
+    xor = bytearray()
+    mask = bytearray()
+    for y in reversed(range(h)):
+        bits = bytearray(mask_stride)
+        for x in range(w):
+            r, g, b, a = pixels[x, y]
+            xor += bytes((b, g, r, a))
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    body = header + bytes(xor) + bytes(mask)
+    entry = struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(body), 22)
+    return struct.pack("<HHH", 0, 1, 1) + entry + body
+
+
+def make_uninstall_icon():
+    os.makedirs(os.path.join(RES, "defaults"), exist_ok=True)
+    image = without_ringing(supersampled(16, draw_uninstall_mark))
+    with open(os.path.join(RES, "defaults", "uninstall.ico"), "wb") as out:
+        out.write(single_bmp_icon(image))
+
+
 if __name__ == "__main__":
     make_icon()
     make_confirm_art()
     make_login_art()
     make_frame_art()
+    make_uninstall_icon()
