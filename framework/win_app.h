@@ -26,6 +26,12 @@ public:
     void SetRegistryKey(const wchar_t* company);
     const std::wstring& ProfileKeyPath() const { return m_profileKeyPath; }
 
+    // One value of the application profile, a section being a key below
+    // ProfileKeyPath in HKEY_CURRENT_USER. Without a profile key, reads give
+    // defaultValue and writes fail.
+    std::wstring GetProfileString(const wchar_t* section, const wchar_t* entry, const wchar_t* defaultValue) const;
+    bool WriteProfileString(const wchar_t* section, const wchar_t* entry, const std::wstring& value) const;
+
     CWnd* m_pMainWnd = nullptr;
 
 protected:
