@@ -1,5 +1,136 @@
 #include "app/run_modes.h"
+#include "app/uninstall_shell.h"
 
-// Uninstalling does not exist yet: both stages end at once, exit code 0.
-void RunUninstallConfirmation() {}
-void RunUninstallRemoval(const std::wstring&) {}
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "app/command_line.h"
+#include "frame/custom_message_box.h"
+#include "framework/strings.h"
+#include "res/resource.h"
+#include "update/process_start.h"
+
+namespace {
+
+// The confirmation stage ends right after starting this one and may still hold
+// its executable for a moment.
+const DWORD kDeleteRetryMs = 5000;
+const DWORD kDeleteRetryStepMs = 100;
+
+// Empty when the shell cannot name the folder, so callers never fall back to a drive root.
+std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
+    return path;
+}
+
+std::wstring GameStartMenuFolder(const std::wstring& programs) {
+    return programs + L"\\" + LoadResString(IDS_PUBLISHER) + L"\\" + LoadResString(IDS_GAME_TITLE);
+}
+
+bool DeleteExecutable(const std::wstring& path) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        if (DeleteFileW(path.c_str())) return true;
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+        if (!held || GetTickCount() - start >= kDeleteRetryMs) return false;
+        Sleep(kDeleteRetryStepMs);
+    }
+}
+
+}  // namespace
+
+bool ShellDeletePath(const std::wstring& path) {
+    // No real name holds a wildcard, and the shell would expand one into a pattern.
+    if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) return false;
+    std::vector<wchar_t> from(path.begin(), path.end());
+    from.resize(from.size() + 2, L'\0');
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.data();
+    // FOF_NOERRORUI as well: the player is never shown an error, and none is reported.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
+    return SHFileOperationW(&operation) == 0;
+}
+
+void NotifyShellRemoved(std::wstring& path) {
+    SHChangeNotify(SHCNE_RMDIR | SHCNE_INTERRUPT, SHCNF_PATHW | SHCNF_FLUSH, path.c_str(), nullptr);
+    const size_t cut = path.rfind(L'\\');
+    if (cut == std::wstring::npos) return;
+    path.resize(cut);
+    SHChangeNotify(SHCNE_UPDATEDIR | SHCNE_INTERRUPT, SHCNF_PATHW | SHCNF_FLUSH, path.c_str(), nullptr);
+}
+
+bool DeleteAndNotify(const std::wstring& path) {
+    if (!ShellDeletePath(path)) return false;
+    std::wstring notified = path;
+    NotifyShellRemoved(notified);
+    return true;
+}
+
+bool IsFolderEmpty(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return true;
+    bool empty = true;
+    do {
+        if (wcscmp(entry.cFileName, L".") != 0 && wcscmp(entry.cFileName, L"..") != 0) empty = false;
+    } while (empty && FindNextFileW(find, &entry));
+    FindClose(find);
+    return empty;
+}
+
+void RunUninstallConfirmation() {
+    // Only OK goes on: a box that failed to come up must not count as a yes.
+    if (!ConfirmBox(L"卸载", L"您是否确认卸载《" + LoadResString(IDS_GAME_TITLE) + L"》？")) return;
+
+    wchar_t self[MAX_PATH] = L"";
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    // A cut path would name some other file for removal.
+    if (length == 0 || length >= MAX_PATH) return;
+    const std::wstring appData = SpecialFolder(CSIDL_APPDATA);
+    if (appData.empty()) return;
+
+    CreateDirectoryW((appData + L"\\cache").c_str(), nullptr);
+    const std::wstring temp = appData + LoadResString(IDS_UNINSTALL_TEMP_EXE);
+    // Without a fresh copy nothing is removed, rather than starting whatever lies there.
+    if (!CopyFileW(self, temp.c_str(), FALSE)) return;
+    const std::wstring commandLine = L"-u " + std::wstring(self, length);
+    DWORD error = 0;
+    StartHandOver(temp, &commandLine, error);
+}
+
+void RunUninstallRemoval(const std::wstring& commandLine) {
+    const std::wstring title = LoadResString(IDS_GAME_TITLE);
+
+    const std::wstring desktop = SpecialFolder(CSIDL_DESKTOP);
+    if (!desktop.empty()) {
+        DeleteAndNotify(desktop + L"\\" + LoadResString(IDS_SHORTCUT_PUBLISHER) + L"《" + title + L"》.lnk");
+    }
+
+    const std::wstring programs = SpecialFolder(CSIDL_PROGRAMS);
+    const std::wstring gameFolder = programs.empty() ? std::wstring() : GameStartMenuFolder(programs);
+    if (!gameFolder.empty()) {
+        DeleteAndNotify(gameFolder + L"\\" + LoadResString(IDS_UNINSTALL_SHORTCUT) + L".lnk");
+        DeleteAndNotify(gameFolder + L"\\" + title + L".lnk");
+    }
+
+    const std::wstring executable = SwitchArgument(commandLine);
+    if (!executable.empty()) {
+        DeleteExecutable(executable);
+        // Without a folder in the argument there is no "res" of it, only one of the drive root.
+        const size_t cut = executable.rfind(L'\\');
+        if (cut != std::wstring::npos) DeleteAndNotify(executable.substr(0, cut) + L"\\res");
+    }
+
+    if (!gameFolder.empty()) {
+        if (IsFolderEmpty(gameFolder)) DeleteAndNotify(gameFolder);
+        const std::wstring publisherFolder = programs + L"\\" + LoadResString(IDS_PUBLISHER);
+        if (IsFolderEmpty(publisherFolder)) DeleteAndNotify(publisherFolder);
+    }
+}

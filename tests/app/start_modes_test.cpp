@@ -52,10 +52,13 @@ bool IsConfirmBox(HWND hwnd) {
     return GetDlgItem(hwnd, 1001) && GetDlgItem(hwnd, IDOK) && GetDlgItem(hwnd, IDCANCEL);
 }
 
+enum class Shows { Nothing, LoginWindow, UninstallQuestion };
+
 // Runs the launcher with exactly this command line; returns its exit code, or
 // -1 when it could not start or did not end in time. In launcher mode the
 // login window comes up; it is left the way a player leaves it: Alt+F4 and OK.
-long RunLauncher(std::wstring commandLine, bool launcherMode) {
+// The uninstall question is answered with Cancel.
+long RunLauncher(std::wstring commandLine, Shows shows) {
     const std::wstring exe = LauncherPath();
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -64,7 +67,12 @@ long RunLauncher(std::wstring commandLine, bool launcherMode) {
                         &process)) {
         return -1;
     }
-    if (launcherMode) {
+    if (shows == Shows::UninstallQuestion) {
+        HWND box = WaitForWindowOf(process.dwProcessId, IsConfirmBox);
+        EXPECT_NE(box, nullptr) << "the uninstall asks first";
+        if (box) PostMessageW(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
+    }
+    if (shows == Shows::LoginWindow) {
         HWND login = WaitForWindowOf(process.dwProcessId, IsLoginWindow);
         EXPECT_NE(login, nullptr) << "the login window came up";
         if (login) {
@@ -85,25 +93,25 @@ long RunLauncher(std::wstring commandLine, bool launcherMode) {
     return static_cast<long>(exitCode);
 }
 
-// Every mode starts, chooses and ends cleanly; the modes not built yet end at once.
+// Every mode starts, chooses and ends cleanly.
 TEST(StartModesTest, EveryModeStartsAndEndsCleanly) {
     const std::wstring quoted = L"\"" + LauncherPath() + L"\"";
     const struct {
         std::wstring commandLine;
-        bool launcherMode;
+        Shows shows;
     } cases[] = {
-        {quoted, true},
-        {quoted + L" -frameWnd=0 -gameurl=abc", true},
-        {quoted + L" -frameWnd=65538 -gameurl=http://h/", false},  // game host
-        {L"-d", true},                                              // update apply goes on as launcher
-        {L"-d C:\\no\\such\\folder\\Morvane.exe", true},
-        {quoted + L" -u", false},                                   // uninstall confirmation
-        {L"-u C:\\no\\such\\folder\\Morvane.exe", false},           // uninstall removal
-        {L"-frameWnd=\xFFFF\"\"\" -gameurl", true},                 // garbage: handle 0
+        {quoted, Shows::LoginWindow},
+        {quoted + L" -frameWnd=0 -gameurl=abc", Shows::LoginWindow},
+        {quoted + L" -frameWnd=65538 -gameurl=http://h/", Shows::Nothing},  // game host
+        {L"-d", Shows::LoginWindow},                                        // update apply goes on as launcher
+        {L"-d C:\\no\\such\\folder\\Morvane.exe", Shows::LoginWindow},
+        {quoted + L" -u", Shows::UninstallQuestion},                        // uninstall confirmation
+        {L"-u C:\\no\\such\\folder\\Morvane.exe", Shows::Nothing},          // removal of nothing there
+        {L"-frameWnd=\xFFFF\"\"\" -gameurl", Shows::LoginWindow},           // garbage: handle 0
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "command line of " << c.commandLine.size() << " characters");
-        EXPECT_EQ(RunLauncher(c.commandLine, c.launcherMode), 0);
+        EXPECT_EQ(RunLauncher(c.commandLine, c.shows), 0);
     }
 }
 
