@@ -17,7 +17,7 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
 }
 
-BUILD_PACKAGES=(cmake make python3 clang libclang-rt-14-dev g++ googletest
+BUILD_PACKAGES=(cmake make python3 clang libclang-rt-14-dev g++ googletest zlib1g-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev)
 WINE_PACKAGES=(wine wine64 fonts-wine xvfb xauth fonts-liberation fonts-wqy-microhei xdotool imagemagick)
 # The update test signs its fixtures with a certificate of its own.

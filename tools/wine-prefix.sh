@@ -14,7 +14,12 @@ case "${1:-}" in
 start)
     mkdir -p "$HOME" "$WINEPREFIX"
     # A persistent server makes each later wine start take milliseconds, not a second.
-    quiet wineserver -p
+    # One still shutting down after "wineserver -k" refuses it for a moment;
+    # one already running is as good.
+    for _ in 1 2 3 4 5 6; do
+        quiet wineserver -p && break
+        sleep 0.5
+    done
     if [ ! -f "$WINEPREFIX/.launcher-prefix-v2" ]; then
         quiet wineboot -u
         # Without a window manager, destroying a visible managed window stalls for seconds.
