@@ -26,13 +26,15 @@ import tempfile
 import time
 from dataclasses import dataclass
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from wine_harness import report, restart_prefix  # noqa: E402
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
 V0, V1 = "1.0.0.0", "1.0.0.1"
 EXE = "Morvane.exe"
 OLD_TIME = 978307200  # 2001-01-01: any write by the start shows as a newer time
 INSTALL_SECONDS = 20  # from the start to the first log line, which takes about a second
-QUIET = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 REG_SZ = 1
 OLD_ENTRY = {  # an uninstall entry left by an earlier installation elsewhere
     "Path": r"C:\Games\Old Morvane\Morvane.exe",
@@ -217,15 +219,8 @@ class Run:
 
     def restart(self):
         """Ends every program of the prefix, then starts its services again, detached."""
-        subprocess.run(["wineserver", "-k"], timeout=60, **QUIET)
-        for process in self.started:
-            try:
-                process.wait(10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+        restart_prefix(self.script, self.started)
         self.started = []
-        subprocess.run([self.script, "start"], timeout=180, check=True, **QUIET)
 
     def reset(self):
         """Nothing installed for this user: no data, no shortcuts, no entry, no profile."""
@@ -490,11 +485,8 @@ def main():
         try:
             for case in table:
                 faults, seconds = run_case(run, case)
-                if faults:
+                if not report(case.name, faults, seconds):
                     failed += 1
-                    print(f"FAIL {case.name} ({seconds:.1f} s): " + "; ".join(faults), flush=True)
-                else:
-                    print(f"PASS {case.name} ({seconds:.1f} s)", flush=True)
         finally:
             run.restart()
     print(f"{len(table) - failed} of {len(table)} cases passed in {time.monotonic() - began:.0f} s")

@@ -25,7 +25,9 @@ import time
 import urllib.parse
 from dataclasses import dataclass, field
 
-QUIET = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from wine_harness import report, restart_prefix  # noqa: E402
+
 TEMP_NAME = "quvaqlndtmpu.exe"
 DESKTOP_LNK = "Tolvik《Morvane》.lnk"
 GAME_LNK = "Morvane.lnk"
@@ -145,8 +147,7 @@ class Prefix:
         return text
 
     def restart(self):
-        subprocess.run(["wineserver", "-k"], timeout=60, **QUIET)
-        subprocess.run([self.script, "start"], timeout=180, check=True, **QUIET)
+        restart_prefix(self.script)
 
     def reset(self):
         items = self.items()
@@ -283,12 +284,49 @@ def run_case(prefix, launcher, case):
     return faults
 
 
+def real_install(prefix, launcher):
+    """A player's start of the launcher, ended once its install has run: the install comes
+    first, then the login page's load fails and the update check writes its first line."""
+    log = os.path.join(prefix.data, "res", "update.log")
+    process = subprocess.Popen(["wine", os.path.abspath(launcher)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, cwd=prefix.work)
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline and not (os.path.exists(log) and os.path.getsize(log) > 0):
+        time.sleep(0.2)
+    prefix.restart()
+    process.wait(10)
+    if not os.path.exists(log):
+        raise RuntimeError("the start installed nothing within 30 s")
+
+
+def run_cycles(prefix, launcher, cycles):
+    """Installs and uninstalls again and again: the last residue must be the first one."""
+    prefix.reset()
+    residues = []
+    for cycle in range(cycles):
+        real_install(prefix, launcher)
+        code, text = prefix.helper_run(["answer", "ok", f"{prefix.win_programs}\\Tolvik\\Morvane\\{UNINSTALL_LNK}"])
+        if code != 0 or not text.startswith("box\nconfirmation exit 0\nprocesses 2"):
+            return [f"cycle {cycle + 1}: the stages ran so: {text.strip()!r} (exit {code})"]
+        residues.append((prefix.snapshot(), prefix.registry()))
+    (first, first_registry), (last, last_registry) = residues[0], residues[-1]
+    faults = [f"after {cycles} cycles {'left' if p in last else 'gone'}: {p}"
+              for p in sorted(set(first) ^ set(last))]
+    faults += [f"after {cycles} cycles changed: {p}" for p in sorted(set(first) & set(last)) if first[p] != last[p]]
+    if first_registry != last_registry:
+        faults.append(f"registry after {cycles} cycles {last_registry!r}, after one {first_registry!r}")
+    items = prefix.items()
+    faults += [f"still there after a cycle: {items[i]}" for i in sorted(EVERYTHING) if os.path.lexists(items[i])]
+    return faults
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--launcher", required=True, help="Morvane.exe")
     ap.add_argument("--helper", required=True, help="uninstall_helper.exe")
     ap.add_argument("--prefix-script", required=True, help="tools/wine-prefix.sh")
     ap.add_argument("--only", nargs="+", default=[], help="run the cases whose name contains one of these")
+    ap.add_argument("--cycles", type=int, default=20, help="install-and-uninstall cycles in one prefix (0: none)")
     args = ap.parse_args()
     prefix_dir = os.environ.get("WINEPREFIX", "")
     if not prefix_dir or os.path.realpath(prefix_dir) == os.path.realpath(os.path.expanduser("~/.wine")):
@@ -308,12 +346,18 @@ def main():
                 except (RuntimeError, OSError, subprocess.TimeoutExpired) as e:
                     faults = [f"{type(e).__name__}: {e}"]
                 seconds = time.monotonic() - t0
-                if faults:
+                if not report(case.name, faults[:12], seconds):
                     failed += 1
-                    print(f"FAIL {case.name} ({seconds:.1f} s): " + "; ".join(faults[:12]), flush=True)
                     prefix.restart()  # whatever still runs must not spill into the next case
-                else:
-                    print(f"PASS {case.name} ({seconds:.1f} s)", flush=True)
+            if args.cycles and not args.only:
+                t0 = time.monotonic()
+                try:
+                    faults = run_cycles(prefix, args.launcher, args.cycles)
+                except (RuntimeError, OSError, subprocess.TimeoutExpired) as e:
+                    faults = [f"{type(e).__name__}: {e}"]
+                table.append(Case(f"{args.cycles} real installs and uninstalls leave one's residue", set()))
+                if not report(table[-1].name, faults[:12], time.monotonic() - t0):
+                    failed += 1
         finally:
             prefix.reset()
     print(f"{len(table) - failed} of {len(table)} cases passed in {time.monotonic() - began:.0f} s")

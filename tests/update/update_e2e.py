@@ -26,6 +26,9 @@ import tempfile
 import time
 from dataclasses import dataclass, field
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from wine_harness import QUIET, report, restart_prefix  # noqa: E402
+
 PORT = 18091
 SERVER = f"http://127.0.0.1:{PORT}"
 V0, V1 = "1.0.0.0", "1.0.0.1"
@@ -42,7 +45,6 @@ HEADER = re.compile(r"[ \d]\d+-[ \d]\d-[ \d]\d [ \d]\d:[ \d]\d:[ \d]\d : \tUpdat
 FIRST_LINE_SECONDS = 10  # from the start to the first log line, which takes about a second
 CASE_SECONDS = 40
 SETTLE_SECONDS = 1.5  # quiet time after the last expected line, so extra lines show up
-QUIET = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def md5(data):
@@ -329,15 +331,8 @@ class Prefix:
 
     def restart(self):
         """Ends every program of the prefix, then starts its services again, detached."""
-        subprocess.run(["wineserver", "-k"], timeout=60, **QUIET)
-        for process in self.started:
-            try:
-                process.wait(10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+        restart_prefix(self.script, self.started)
         self.started = []
-        subprocess.run([self.script, "start"], timeout=180, check=True, **QUIET)
 
 
 def install(prefix, case, fx):
@@ -560,14 +555,11 @@ def main():
                     prefix.restart()
                     if site.process is None:
                         site.start()
-                if faults:
+                if not report(case.name, faults, seconds):
                     failed += 1
-                    print(f"FAIL {case.name} ({seconds:.1f} s): " + "; ".join(faults), flush=True)
                     if args.verbose:
                         for message in messages[-40:]:
                             print(f"    {message!r}")
-                else:
-                    print(f"PASS {case.name} ({seconds:.1f} s)", flush=True)
         finally:
             site.stop()
     print(f"{len(table) - failed} of {len(table)} cases passed in {time.monotonic() - began:.0f} s")
