@@ -11,6 +11,8 @@ def restart_prefix(script, started=()):
     """Ends every program of the prefix, reaps the wine processes started for it, then starts
     the prefix's services again, detached."""
     subprocess.run(["wineserver", "-k"], timeout=60, **QUIET)
+    # The killed server takes a moment to go; a program started meanwhile may reach it and fail.
+    subprocess.run(["wineserver", "-w"], timeout=60, **QUIET)
     for process in started:
         try:
             process.wait(10)
