@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // <AppData>\kavro_2\kavro_2\ with its trailing backslash. Computed once and
@@ -42,3 +43,9 @@ bool GetFileMd5(const std::wstring& path, std::wstring& out);
 // Base64 text (converted to the thread's ANSI code page) decoded back to a
 // wide string; see DecodeBase64Limited for the limits.
 std::wstring DecodeBase64Text(const std::wstring& text);
+
+// Repeats attempt (which sets the last error when it fails) while the file it
+// works on is held by another process, for up to limitMs: a process that has
+// just handed over may not have let go of it yet. error is the last failure's
+// code.
+bool RetryWhileHeld(const std::function<bool()>& attempt, DWORD limitMs, DWORD& error);

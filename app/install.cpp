@@ -17,12 +17,6 @@ namespace {
 const wchar_t kUninstallRoot[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const wchar_t kEntryName[] = L"TolvikMorvane";
 
-std::wstring ShellFolder(int csidl) {
-    wchar_t folder[MAX_PATH] = L"";
-    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder))) return std::wstring();
-    return folder;
-}
-
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -101,11 +95,8 @@ void InstallForUser() {
     MakeFolder(dataFolder);
     ExtractDefaultSettings(dataFolder);
 
-    const std::wstring target = dataFolder + L"\\" + self.substr(self.find_last_of(L'\\') + 1);
-    const std::wstring title = LoadResString(IDS_GAME_TITLE);
-    const std::wstring publisher = LoadResString(IDS_SHORTCUT_PUBLISHER);
-    const std::wstring desktopName = publisher + L"《" + title + L"》.lnk";
-    const std::wstring gameName = title + L".lnk";
+    const std::wstring target = dataFolder + L"\\" + ExecutableFileName();
+    const std::wstring desktopName = DesktopShortcutName();
 
     const std::wstring desktop = ShellFolder(CSIDL_DESKTOP);
     // A shortcut the player kept, wherever it points, is theirs.
@@ -115,12 +106,11 @@ void InstallForUser() {
 
     const std::wstring programs = ShellFolder(CSIDL_PROGRAMS);
     if (!programs.empty()) {
-        std::wstring menu = programs + L"\\" + LoadResString(IDS_PUBLISHER);
+        MakeFolder(PublisherMenuFolder(programs));
+        const std::wstring menu = GameMenuFolder(programs);
         MakeFolder(menu);
-        menu += L"\\" + title;
-        MakeFolder(menu);
-        CreateShortcut(target, L"1", menu, gameName, false);
-        CreateShortcut(target, L"-u", menu, LoadResString(IDS_UNINSTALL_SHORTCUT) + L".lnk", true);
+        CreateShortcut(target, L"1", menu, GameShortcutName(), false);
+        CreateShortcut(target, L"-u", menu, UninstallShortcutName(), true);
     }
 
     const std::wstring installedVersion = GetFileVersionString(target);
@@ -129,8 +119,8 @@ void InstallForUser() {
     // Quoted: a path with spaces would otherwise start another program.
     const EntryValue values[4] = {
         {L"Path", target},
-        {L"DisplayName", title},
-        {L"Publisher", publisher},
+        {L"DisplayName", LoadResString(IDS_GAME_TITLE)},
+        {L"Publisher", LoadResString(IDS_SHORTCUT_PUBLISHER)},
         {L"UninstallString", L"\"" + target + L"\" -u"},
     };
     WriteUninstallEntry(values);

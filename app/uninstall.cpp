@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/file_utils.h"
+#include "app/install.h"
 #include "frame/custom_message_box.h"
 #include "framework/strings.h"
 #include "res/resource.h"
@@ -17,30 +19,12 @@ namespace {
 // The confirmation stage ends right after starting this one and may still hold
 // its executable for a moment.
 const DWORD kDeleteRetryMs = 5000;
-const DWORD kDeleteRetryStepMs = 100;
-
-// Empty when the shell cannot name the folder, so callers never fall back to a drive root.
-std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = L"";
-    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
-    return path;
-}
-
-std::wstring GameStartMenuFolder(const std::wstring& programs) {
-    return programs + L"\\" + LoadResString(IDS_PUBLISHER) + L"\\" + LoadResString(IDS_GAME_TITLE);
-}
 
 bool DeleteExecutable(const std::wstring& path) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-        if (DeleteFileW(path.c_str())) return true;
-        const DWORD error = GetLastError();
-        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
-        if (!held || GetTickCount() - start >= kDeleteRetryMs) return false;
-        Sleep(kDeleteRetryStepMs);
-    }
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    DWORD error = 0;
+    return RetryWhileHeld([&] { return DeleteFileW(path.c_str()) != FALSE; }, kDeleteRetryMs, error);
 }
 
 }  // namespace
@@ -93,7 +77,7 @@ void RunUninstallConfirmation() {
     const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     // A cut path would name some other file for removal.
     if (length == 0 || length >= MAX_PATH) return;
-    const std::wstring appData = SpecialFolder(CSIDL_APPDATA);
+    const std::wstring appData = ShellFolder(CSIDL_APPDATA);
     if (appData.empty()) return;
 
     CreateDirectoryW((appData + L"\\cache").c_str(), nullptr);
@@ -106,18 +90,14 @@ void RunUninstallConfirmation() {
 }
 
 void RunUninstallRemoval(const std::wstring& commandLine) {
-    const std::wstring title = LoadResString(IDS_GAME_TITLE);
+    const std::wstring desktop = ShellFolder(CSIDL_DESKTOP);
+    if (!desktop.empty()) DeleteAndNotify(desktop + L"\\" + DesktopShortcutName());
 
-    const std::wstring desktop = SpecialFolder(CSIDL_DESKTOP);
-    if (!desktop.empty()) {
-        DeleteAndNotify(desktop + L"\\" + LoadResString(IDS_SHORTCUT_PUBLISHER) + L"《" + title + L"》.lnk");
-    }
-
-    const std::wstring programs = SpecialFolder(CSIDL_PROGRAMS);
-    const std::wstring gameFolder = programs.empty() ? std::wstring() : GameStartMenuFolder(programs);
+    const std::wstring programs = ShellFolder(CSIDL_PROGRAMS);
+    const std::wstring gameFolder = programs.empty() ? std::wstring() : GameMenuFolder(programs);
     if (!gameFolder.empty()) {
-        DeleteAndNotify(gameFolder + L"\\" + LoadResString(IDS_UNINSTALL_SHORTCUT) + L".lnk");
-        DeleteAndNotify(gameFolder + L"\\" + title + L".lnk");
+        DeleteAndNotify(gameFolder + L"\\" + UninstallShortcutName());
+        DeleteAndNotify(gameFolder + L"\\" + GameShortcutName());
     }
 
     const std::wstring executable = SwitchArgument(commandLine);
@@ -130,7 +110,7 @@ void RunUninstallRemoval(const std::wstring& commandLine) {
 
     if (!gameFolder.empty()) {
         if (IsFolderEmpty(gameFolder)) DeleteAndNotify(gameFolder);
-        const std::wstring publisherFolder = programs + L"\\" + LoadResString(IDS_PUBLISHER);
+        const std::wstring publisherFolder = PublisherMenuFolder(programs);
         if (IsFolderEmpty(publisherFolder)) DeleteAndNotify(publisherFolder);
     }
 }

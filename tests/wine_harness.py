@@ -7,6 +7,13 @@ import subprocess
 QUIET = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
+def start_wine(args, output, cwd, append=False):
+    """Starts a Wine program with its output going to the file output, never to a pipe."""
+    with open(output, "ab" if append else "wb") as out:
+        return subprocess.Popen(["wine"] + args, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
+                                cwd=cwd)
+
+
 def restart_prefix(script, started=()):
     """Ends every program of the prefix, reaps the wine processes started for it, then starts
     the prefix's services again, detached."""

@@ -15,18 +15,6 @@ namespace {
 
 // The old launcher may still hold its file for a moment after handing over.
 const DWORD kCopyRetryMs = 5000;
-const DWORD kCopyRetryStepMs = 100;
-
-bool CopyOverInstalled(const std::wstring& source, const std::wstring& target, DWORD& error) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (CopyFileW(source.c_str(), target.c_str(), FALSE)) return true;
-        error = GetLastError();
-        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
-        if (!held || GetTickCount() - start >= kCopyRetryMs) return false;
-        Sleep(kCopyRetryStepMs);
-    }
-}
 
 std::wstring ErrorLine(DWORD error) {
     return L"Update failure.Error Code:" + std::to_wstring(static_cast<long>(error));
@@ -69,7 +57,8 @@ void ApplyDownloadedUpdate(const std::wstring& commandLine) {
     wchar_t self[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     DWORD error = 0;
-    if (!CopyOverInstalled(self, target, error)) {
+    const auto copy = [&] { return CopyFileW(self, target.c_str(), FALSE) != FALSE; };
+    if (!RetryWhileHeld(copy, kCopyRetryMs, error)) {
         WriteUpdateLog(ErrorLine(error));
         WriteUpdateLog(L"=====================");
         return;

@@ -7,6 +7,7 @@
 
 #include "app/decimal.h"
 #include "app/file_utils.h"
+#include "app/install.h"
 #include "framework/handles.h"
 #include "update/executable_trust.h"
 #include "update/http_get.h"
@@ -24,19 +25,6 @@ const DWORD kMaxResponseBytes = 1023;
 // twentieth of curl's rate, 256 KiB ones about nine tenths.
 const DWORD kCopyBufferBytes = 256 * 1024;
 
-std::wstring AppDataFolder() {
-    wchar_t folder[MAX_PATH] = L"";
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return std::wstring();
-    return folder;
-}
-
-std::wstring ExecutableFileName() {
-    wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const wchar_t* slash = wcsrchr(path, L'\\');
-    return slash ? slash + 1 : path;
-}
-
 std::wstring FromAnsi(const std::string& bytes) {
     const int size = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring text(size > 0 ? size : 0, L'\0');
@@ -51,7 +39,7 @@ std::wstring Format(const wchar_t* prefix, long value) {
 }  // namespace
 
 CClientUpdater::CClientUpdater(const std::wstring& tempFileName, const std::wstring& subFolder) {
-    const std::wstring appData = AppDataFolder();
+    const std::wstring appData = ShellFolder(CSIDL_APPDATA);
     m_tempExePath = appData + L"\\cache";
     if (GetFileAttributesW(m_tempExePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
         CreateDirectoryW(m_tempExePath.c_str(), nullptr);
@@ -64,7 +52,7 @@ CClientUpdater::CClientUpdater(const std::wstring& tempFileName, const std::wstr
 }
 
 int CClientUpdater::WriteLog(const std::wstring& message) {
-    if (m_logFolder.empty()) m_logFolder = AppDataFolder() + m_subFolder + L"\\";
+    if (m_logFolder.empty()) m_logFolder = ShellFolder(CSIDL_APPDATA) + m_subFolder + L"\\";
     return AppendUpdateLog(m_logFolder, message);
 }
 

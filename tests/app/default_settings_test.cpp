@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/file_utils.h"
+#include "app/test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -25,27 +26,9 @@ static_assert(sizeof(kDefaults) - 1 == 137, "the default settings file is 137 by
 // A settings file of an older start: the player's values and no defaults beyond them.
 const char kPlayerFile[] = "[Info]\r\ncode=YWNjb3VudA==\r\npwd=c2VjcmV0\r\nrem=0\r\n[Setting]\r\nstart=%s\r\n";
 
-std::wstring AppData() {
-    wchar_t path[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path);
-    return path;
-}
-
 // The committed art, copied beside the tests by the build.
 fs::path SourceIcon() {
-    wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(std::wstring(path, length)).parent_path() / L"fixtures" / L"uninstall.ico";
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return BesideTests(L"fixtures") / L"uninstall.ico";
 }
 
 // Each test starts with an empty data folder, as the per-user install leaves it, and removes it after.

@@ -8,34 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/test_files.h"
 #include "build_config.h"
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 namespace {
-
-std::wstring AppData() {
-    wchar_t path[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path);
-    return path;
-}
-
-std::wstring BesideTests(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return (fs::path(std::wstring(path, length)).parent_path() / name).wstring();
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Each test starts without <AppData>\kavro_2 and leaves none behind.
 class DataFolderTest : public testing::Test {

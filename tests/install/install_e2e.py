@@ -27,7 +27,7 @@ import time
 from dataclasses import dataclass
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from wine_harness import report, restart_prefix  # noqa: E402
+from wine_harness import report, restart_prefix, start_wine  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
@@ -199,10 +199,7 @@ class Run:
         return os.path.join(self.prefix, "dosdevices", path[:2].lower(), *path[3:].split("\\"))
 
     def wine(self, args, output):
-        # Output goes to a file: Wine's services would hold a pipe open long after.
-        with open(output, "wb") as out:
-            process = subprocess.Popen(["wine"] + args, stdin=subprocess.DEVNULL, stdout=out,
-                                       stderr=subprocess.STDOUT, cwd=self.work)
+        process = start_wine(args, output, self.work)
         self.started.append(process)
         return process
 

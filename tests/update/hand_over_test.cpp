@@ -12,6 +12,7 @@
 
 #include "app/file_utils.h"
 #include "app/run_modes.h"
+#include "app/test_files.h"
 #include "update/client_updater.h"
 #include "update/process_start.h"
 
@@ -31,12 +32,6 @@ BOOL WINAPI FailingStart(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATT
     g_starts.push_back({application ? application : L"", commandLine ? commandLine : L"", commandLine != nullptr});
     SetLastError(ERROR_BAD_EXE_FORMAT);
     return FALSE;
-}
-
-std::wstring AppData() {
-    wchar_t path[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path);
-    return path;
 }
 
 // The messages of the update log, without their time and tag.

@@ -27,7 +27,7 @@ import time
 from dataclasses import dataclass, field
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from wine_harness import QUIET, report, restart_prefix  # noqa: E402
+from wine_harness import QUIET, report, restart_prefix, start_wine  # noqa: E402
 
 PORT = 18091
 SERVER = f"http://127.0.0.1:{PORT}"
@@ -310,10 +310,7 @@ class Prefix:
         os.makedirs(self.res)
 
     def run(self, args, output):
-        # Output goes to a file: Wine's services would hold a pipe open long after.
-        with open(output, "ab") as out:
-            process = subprocess.Popen(["wine"] + args, stdin=subprocess.DEVNULL, stdout=out,
-                                       stderr=subprocess.STDOUT, cwd=self.work)
+        process = start_wine(args, output, self.work, append=True)
         self.started.append(process)
         return process
 
