@@ -96,6 +96,17 @@
 #define IDB_FRAME_RESELECT_HOVER 212
 #define IDB_FRAME_RESELECT_PRESSED 231
 
+// Overlay (the wait mask over the frame)
+#define IDD_OVERLAY 274
+#define IDB_OVERLAY_BACKGROUND 275
+#define IDB_WHEEL_1 276
+#define IDB_WHEEL_2 277
+#define IDB_WHEEL_3 278
+#define IDB_WHEEL_4 279
+
+// Game window of the game-host mode
+#define IDD_GAME_WINDOW 328
+
 // Commands
 #define ID_CHECK_GAME_URL 10001
 #define ID_CACHE_CLEARED 10002

@@ -1,0 +1,5 @@
+#include "frame/hotkey_text.h"
+
+HotkeyCombination ParseHotkey(const std::wstring&) {
+    return {};
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include "framework/dialog.h"
+
+// The overlay's animation timer; its owner sets and kills it on the overlay's window.
+const UINT_PTR IDT_OVERLAY_ANIMATION = 5000;
+
+// A translucent wait mask laid over the game frame while the browser cache is
+// cleared: a dark background, a four-frame spinning wheel and the text of
+// string 116. Its owner creates it hidden, sizes it, shows it and drives its
+// animation with timer IDT_OVERLAY_ANIMATION (200 ms).
+class CMenbanDlg : public CDialog {
+public:
+    CMenbanDlg();
+    ~CMenbanDlg() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // The background tile (275) and the four wheel frames (276 to 279).
+    Gdiplus::Image* m_pImages[5] = {};
+    Gdiplus::Image* m_pCurImage = nullptr;
+    // The wheel frame that the next tick shows, 1 to 4.
+    int m_nFrame = 1;
+};
