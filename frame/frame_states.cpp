@@ -70,6 +70,11 @@ void CRivedo_QuvaDlg::Minimise() {
 
 void CRivedo_QuvaDlg::EnterFullScreen() {
     m_minimisedByButton = 0;
+    GoFullScreen();
+}
+
+// Full screen without touching the minimise flag: the hotkey's way in.
+void CRivedo_QuvaDlg::GoFullScreen() {
     m_fullScreen = true;
     SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     SetWindowPos(m_hWnd, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),

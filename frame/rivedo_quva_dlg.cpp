@@ -6,6 +6,7 @@
 #include "framework/strings.h"
 #include "login/rivedo_login.h"
 #include "res/resource.h"
+#include "widgets/menban_dlg.h"
 
 namespace {
 const UINT_PTR IDT_REFIT = 102;
@@ -14,6 +15,7 @@ const UINT_PTR IDT_REFIT = 102;
 CRivedo_QuvaDlg::CRivedo_QuvaDlg() : CDialog(IDD_GAME_FRAME) {}
 
 CRivedo_QuvaDlg::~CRivedo_QuvaDlg() {
+    m_overlay.reset();
     m_htmlView.reset();
     RemoveTrayIcon();
     if (m_trayIcon.hIcon) DestroyIcon(m_trayIcon.hIcon);
@@ -50,7 +52,9 @@ BOOL CRivedo_QuvaDlg::OnInitDialog() {
     CenterWindow();
     ShowMaximised();
 
+    CreateOverlay();
     m_accel = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_FRAME_ACCEL));
+    RegisterHotkeys();
     return TRUE;
 }
 
@@ -107,6 +111,12 @@ bool CRivedo_QuvaDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_TRAYICON:
         result = OnTrayIcon(lParam);
         return true;
+    case WM_HOTKEY:
+        OnHotkey(wParam);
+        return false;
+    case WM_DESTROY:
+        UnregisterHotkeys();
+        return false;
     case WM_GAMEWND_ATTACH:
         m_gameWnd = reinterpret_cast<HWND>(wParam);
         result = 0;
@@ -140,6 +150,7 @@ bool CRivedo_QuvaDlg::OnCommand(UINT id, UINT code) {
     case ID_TRAY_CLEARCACHE: StartCacheClearing(); return true;
     case ID_TRAY_SHOWHIDE: ToggleShown(); return true;
     case ID_REFRESH: return true;  // nothing: F5 refreshes through the frame's hotkey
+    case ID_CACHE_CLEARED: OnCacheCleared(); return true;
     }
     return false;
 }

@@ -10,6 +10,7 @@
 #include "framework/dialog.h"
 #include "widgets/touch_button.h"
 
+class CMenbanDlg;
 class CMyHtmlView;
 
 // The launcher's main window after sign-in: a captionless frame with a
@@ -42,6 +43,7 @@ protected:
     void Restore();
     void Minimise();
     void EnterFullScreen();
+    void GoFullScreen();
     void LeaveFullScreen();
     void ToggleOnDoubleClick();
     void RefreshGame();
@@ -68,8 +70,16 @@ protected:
     void ToggleShown();
     LRESULT OnTrayIcon(LPARAM lParam);
 
+    // System-wide hotkeys (frame_hotkeys.cpp).
+    void RegisterHotkeys();
+    void UnregisterHotkeys();
+    void OnHotkey(WPARAM id);
+    bool IsActiveTopLevel() const;
+
     // Browser cache clearing (frame_cache.cpp).
+    void CreateOverlay();
     void StartCacheClearing();
+    void OnCacheCleared();
 
     // Close, maximise, restore, minimise, full screen, boss key, clear cache,
     // refresh, re-select server: the order of the caption table.
@@ -80,6 +90,9 @@ protected:
     NOTIFYICONDATAW m_trayIcon = {};
     bool m_trayIconAdded = false;
     std::unique_ptr<CMyHtmlView> m_htmlView;
+    std::unique_ptr<CMenbanDlg> m_overlay;
+    // Set while a cache-clearing worker runs; only the UI thread touches it.
+    bool m_clearingCache = false;
     HWND m_gameWnd = nullptr;
     std::wstring m_gameUrl;
     std::unique_ptr<Gdiplus::Image> m_captionLeft;
