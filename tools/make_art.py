@@ -1001,9 +1001,65 @@ def make_uninstall_icon():
         out.write(single_bmp_icon(image))
 
 
+# ---------------------------------------------------------------------------
+# The wait overlay: its background tile and the four frames of its wheel.
+
+WHEEL_SPOKES = 8
+WHEEL_DIM = (104, 86, 46, 255)   # unlit bronze: part of the wheel, yet well behind the lit spokes
+WHEEL_RIM = (156, 131, 70, 255)
+
+
+def wheel_drawer(frame):
+    """23 x 23 frame of a spinning eight-spoked wheel with grips on its rim.
+
+    A lit spoke leads and two fading ones trail it; the lead moves a quarter turn clockwise per
+    frame, so the four frames cycle as a turning wheel. Every colour is opaque gold, bronze or
+    cream: the only partly transparent pixels are anti-aliased edges, which keep their colour.
+    """
+    def draw(d, s):
+        k = s / 23
+        c = s / 2
+        lead = 2 * frame  # spoke index; a quarter turn is two spokes
+
+        def at(index, r):
+            a = -math.pi / 2 + 2 * math.pi * index / WHEEL_SPOKES
+            return c + r * math.cos(a), c + r * math.sin(a)
+
+        def spoke_colour(index):
+            behind = (lead - index) % WHEEL_SPOKES
+            return {0: CREAM, 1: BRIGHT_GOLD, 2: GOLD}.get(behind, WHEEL_DIM)
+
+        # Grips outside the rim, then the rim, lit along the quarter the lead has just swept.
+        for i in range(WHEEL_SPOKES):
+            x, y = at(i, 9.6 * k)
+            diamond(d, x, y, 1.7 * k, spoke_colour(i))
+        r0, r1 = 6.9 * k, 8.5 * k
+        d.ellipse([c - r1, c - r1, c + r1, c + r1], fill=WHEEL_RIM)
+        start = -90 + 360 * (lead - 2) / WHEEL_SPOKES
+        d.pieslice([c - r1, c - r1, c + r1, c + r1], start, start + 90, fill=BRIGHT_GOLD)
+        d.ellipse([c - r0, c - r0, c + r0, c + r0], fill=(0, 0, 0, 0))
+        for i in range(WHEEL_SPOKES):
+            thick_line(d, at(i, 2.5 * k), at(i, 7.2 * k), 0.75 * k, spoke_colour(i))
+        x, y = at(lead, 9.6 * k)
+        diamond(d, x, y, 1.85 * k, CREAM)
+        d.ellipse([c - 2.9 * k, c - 2.9 * k, c + 2.9 * k, c + 2.9 * k], fill=GOLD)
+        d.ellipse([c - 1.5 * k, c - 1.5 * k, c + 1.5 * k, c + 1.5 * k], fill=CREAM)
+    return draw
+
+
+def make_overlay_art():
+    os.makedirs(PNG, exist_ok=True)
+    # Black at alpha 230: over the overlay's white fill it gives RGB(25, 25, 25).
+    Image.new("RGBA", (1, 1), (0, 0, 0, 230)).save(os.path.join(PNG, "275.png"))
+    for frame in range(4):
+        wheel = without_ringing(supersampled(23, wheel_drawer(frame), factor=8), ceiling=246)
+        wheel.save(os.path.join(PNG, "%d.png" % (276 + frame)))
+
+
 if __name__ == "__main__":
     make_icon()
     make_confirm_art()
     make_login_art()
     make_frame_art()
     make_uninstall_icon()
+    make_overlay_art()

@@ -21,9 +21,18 @@ protected:
     BOOL OnInitDialog() override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-    // The background tile (275) and the four wheel frames (276 to 279).
+    // The background tile (275) and the four wheel frames (276 to 279); any may
+    // be null when its resource could not be loaded, and is then not drawn.
     Gdiplus::Image* m_pImages[5] = {};
     Gdiplus::Image* m_pCurImage = nullptr;
     // The wheel frame that the next tick shows, 1 to 4.
     int m_nFrame = 1;
+
+private:
+    void Paint(HDC dc);
+    // One animation tick: shows frame m_nFrame and moves on to the next.
+    void NextFrame();
+    // Where the current frame sits in the client area; false without a frame.
+    bool WheelRect(RECT& rect) const;
+    void FreeImages();
 };

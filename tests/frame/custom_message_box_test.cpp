@@ -289,6 +289,11 @@ TEST(LoadPngImageTest, FailuresAndResources) {
         {IDB_FRAME_RESELECT, 59, 24, 59, 24},
         {IDB_FRAME_RESELECT_HOVER, 59, 24, 59, 24},
         {IDB_FRAME_RESELECT_PRESSED, 59, 24, 59, 24},
+        {IDB_OVERLAY_BACKGROUND, 1, 1, 1, 1},
+        {IDB_WHEEL_1, 23, 23, 23, 23},
+        {IDB_WHEEL_2, 23, 23, 23, 23},
+        {IDB_WHEEL_3, 23, 23, 23, 23},
+        {IDB_WHEEL_4, 23, 23, 23, 23},
     };
     for (const auto& a : art) {
         SCOPED_TRACE(a.id);
