@@ -12,7 +12,8 @@ const int HOTKEY_FULLSCREEN = 3;
 
 }  // namespace
 
-// Read once: a changed settings file counts from the next start. A missing
+// Read once: a changed settings file counts from the next start. The keys
+// stay registered as long as the frame's window exists. A missing
 // key falls back to the default file's own value, never to a bare "0" key
 // that would hide the game whenever the player typed a zero elsewhere. A key
 // present but empty registers nothing.
@@ -33,10 +34,6 @@ void CRivedo_QuvaDlg::RegisterHotkeys() {
         RegisterHotKey(m_hWnd, hotkey.id, combination.modifiers, combination.code);
     }
     RegisterHotKey(m_hWnd, HOTKEY_REFRESH, 0, VK_F5);
-}
-
-void CRivedo_QuvaDlg::UnregisterHotkeys() {
-    for (int id : {HOTKEY_REFRESH, HOTKEY_BOSS, HOTKEY_FULLSCREEN}) UnregisterHotKey(m_hWnd, id);
 }
 
 // Active means the foreground window is the frame or the popup it last

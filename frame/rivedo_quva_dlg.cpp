@@ -114,9 +114,6 @@ bool CRivedo_QuvaDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_HOTKEY:
         OnHotkey(wParam);
         return false;
-    case WM_DESTROY:
-        UnregisterHotkeys();
-        return false;
     case WM_GAMEWND_ATTACH:
         m_gameWnd = reinterpret_cast<HWND>(wParam);
         result = 0;

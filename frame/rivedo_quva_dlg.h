@@ -72,7 +72,6 @@ protected:
 
     // System-wide hotkeys (frame_hotkeys.cpp).
     void RegisterHotkeys();
-    void UnregisterHotkeys();
     void OnHotkey(WPARAM id);
     bool IsActiveTopLevel() const;
 

@@ -48,6 +48,7 @@ const Key kF10 = {"F10", 0, VK_F10};
 const Key kF11 = {"F11", 0, VK_F11};
 const Key kZero = {"0", 0, '0'};
 const Key kCtrlShiftA = {"Ctrl+Shift+A", MOD_CONTROL | MOD_SHIFT, 'A'};
+const Key kNoKey = {"no key at all", 0, 0};
 
 TEST(HotkeysTest, RegisteredFromTheSettingsFile) {
     const struct {
@@ -59,7 +60,7 @@ TEST(HotkeysTest, RegisteredFromTheSettingsFile) {
         {"the default file", "screentoggle=F10\r\nfullscreen=F11\r\n", {kF5, kF10, kF11}, {kZero, kCtrlShiftA}},
         {"both keys missing", "soundoff=0\r\n", {kF5, kF10, kF11}, {kZero}},
         {"a combination, and an empty key", "screentoggle=Ctrl+Shift+A\r\nfullscreen=\r\n", {kF5, kCtrlShiftA},
-         {kF10, kF11, kZero}},
+         {kF10, kF11, kZero, kNoKey}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
