@@ -5,62 +5,24 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "browser/stand_in_dom.h"
-
-#ifndef DBG_PRINTEXCEPTION_WIDE_C
-#define DBG_PRINTEXCEPTION_WIDE_C 0x4001000A
-#endif
+#include "debug_output.h"
 
 namespace {
-
-// OutputDebugString raises an exception that carries the text; a vectored
-// handler sees it before the system does, without a debugger attached.
-std::vector<std::wstring> g_debugOutput;
-bool g_wideSeen = false;
-
-LONG CALLBACK CaptureDebugOutput(EXCEPTION_POINTERS* info) {
-    const EXCEPTION_RECORD* r = info->ExceptionRecord;
-    if (r->ExceptionCode == DBG_PRINTEXCEPTION_WIDE_C && r->NumberParameters >= 2) {
-        g_debugOutput.emplace_back(reinterpret_cast<const wchar_t*>(r->ExceptionInformation[1]));
-        g_wideSeen = true;
-    } else if (r->ExceptionCode == DBG_PRINTEXCEPTION_C && r->NumberParameters >= 2) {
-        // The narrow copy that follows a wide one is the same line again.
-        if (!g_wideSeen) {
-            const char* text = reinterpret_cast<const char*>(r->ExceptionInformation[1]);
-            const int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-            std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
-            if (size > 1) MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], size);
-            g_debugOutput.push_back(wide);
-        }
-        g_wideSeen = false;
-    }
-    return EXCEPTION_CONTINUE_SEARCH;
-}
-
-// The line as it reaches a debugger here: Wine passes it on in the ANSI code page.
-std::wstring AsSeen(const std::wstring& line) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string narrow(size - 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, line.c_str(), -1, &narrow[0], size, nullptr, nullptr);
-    const int wideSize = MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, nullptr, 0);
-    std::wstring back(wideSize - 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, &back[0], wideSize);
-    return back;
-}
 
 class ClickSinkTest : public testing::Test {
 protected:
     void SetUp() override {
-        g_debugOutput.clear();
-        m_handler = AddVectoredExceptionHandler(1, CaptureDebugOutput);
+        m_output = std::make_unique<DebugOutputCapture>();
         m_sink = new SDocEvtHandler;
     }
     void TearDown() override {
         m_sink->Release();
-        RemoveVectoredExceptionHandler(m_handler);
+        m_output.reset();
     }
 
     // Fires the click event of the page at the sink; returns Invoke's result.
@@ -73,7 +35,7 @@ protected:
     }
 
     SDocEvtHandler* m_sink = nullptr;
-    void* m_handler = nullptr;
+    std::unique_ptr<DebugOutputCapture> m_output;
 };
 
 struct ClickCase {
@@ -98,7 +60,7 @@ TEST_F(ClickSinkTest, TracesTheLinkAtOrAboveTheClick) {
     };
     for (const ClickCase& c : cases) {
         SCOPED_TRACE(c.what);
-        g_debugOutput.clear();
+        m_output->Clear();
         IHTMLElement* element = nullptr;
         for (const auto& [tag, href] : c.chain) {
             IHTMLElement* child = StandInElement(tag, href, element);
@@ -111,9 +73,9 @@ TEST_F(ClickSinkTest, TracesTheLinkAtOrAboveTheClick) {
         click->Release();
         EXPECT_EQ(StandInObjectsAlive(), 0) << "every reference taken is given back";
         if (c.traced) {
-            EXPECT_EQ(g_debugOutput, std::vector<std::wstring>{AsSeen(c.traced)});
+            EXPECT_EQ(m_output->Taken(), std::vector<std::wstring>{DebugOutputCapture::AsSeen(c.traced)});
         } else {
-            EXPECT_TRUE(g_debugOutput.empty());
+            EXPECT_TRUE(m_output->Taken().empty());
         }
     }
 }
@@ -129,7 +91,7 @@ TEST_F(ClickSinkTest, OtherEventsAndBadCallsTraceNothing) {
     EXPECT_NE(m_sink->Invoke(DISPID_HTMLELEMENTEVENTS2_ONCLICK, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr,
                              nullptr),
               S_OK);
-    EXPECT_TRUE(g_debugOutput.empty());
+    EXPECT_TRUE(m_output->Taken().empty());
 
     // The connection point asks for the event interface by its id.
     IDispatch* events = nullptr;

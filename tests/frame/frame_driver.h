@@ -28,6 +28,7 @@ public:
     using CRivedo_QuvaDlg::m_htmlView;
     using CRivedo_QuvaDlg::m_maximised;
     using CRivedo_QuvaDlg::m_minimisedByButton;
+    using CRivedo_QuvaDlg::m_overlay;
     using CRivedo_QuvaDlg::m_trayIcon;
     using CRivedo_QuvaDlg::m_trayIconAdded;
 };
