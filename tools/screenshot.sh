@@ -4,8 +4,9 @@
 #   tools/screenshot.sh widgets   the skinned buttons and the confirmation box
 #   tools/screenshot.sh login     the launcher's login window with its popup
 #   tools/screenshot.sh frame     the game frame after a sign-in: maximised,
-#                                 restored, in full screen and with the tray
-#                                 menu open (build/screenshots/frame-<state>.png)
+#                                 restored, in full screen, with the tray
+#                                 menu open and behind the cache-clearing
+#                                 overlay (build/screenshots/frame-<state>.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -40,7 +41,7 @@ shoot() {  # name, then the program's arguments
     wait "$program" 2>/dev/null || true
 }
 if [ "$what" = frame ]; then
-    for state in maximised restored fullscreen traymenu; do
+    for state in maximised restored fullscreen traymenu overlay; do
         shoot "frame-$state" "$state"
         # Ends the signed-in frame, which only its prompts would end.
         wineserver -k; tools/wine-prefix.sh start

@@ -2,7 +2,7 @@
 // can sign in by hand: the launcher's own start runs, and its login page is
 // navigated to a game URL as the sign-in form would do it. The frame then
 // shows in the state named on the command line (maximised, restored,
-// fullscreen or traymenu) until the caller ends the process:
+// fullscreen, traymenu or overlay) until the caller ends the process:
 // tools/screenshot.sh frame.
 #include <windows.h>
 #include <objidl.h>
@@ -16,6 +16,7 @@
 #include "frame/window_messages.h"
 #include "framework/win_app.h"
 #include "login/login_popup_dlg.h"
+#include "widgets/menban_dlg.h"
 #include "res/resource.h"
 
 namespace {
@@ -69,6 +70,25 @@ void CALLBACK ShowState(HWND, UINT, UINT_PTR id, DWORD) {
         // Where the tray would be: the bottom right corner of the screen.
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 60, GetSystemMetrics(SM_CYSCREEN) - 120);
         SendMessageW(frame, WM_TRAYICON, 0, WM_RBUTTONUP);
+    }
+    if (g_state == L"overlay") {
+        // A clearing ends within milliseconds here; the overlay is held up
+        // as the frame lays it out while one runs.
+        HWND overlay = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM param) -> BOOL {
+                if (!dynamic_cast<CMenbanDlg*>(CWnd::FromHandle(hwnd))) return TRUE;
+                *reinterpret_cast<HWND*>(param) = hwnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&overlay));
+        RECT rect;
+        GetWindowRect(frame, &rect);
+        SetWindowPos(overlay, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOZORDER);
+        SetTimer(overlay, IDT_OVERLAY_ANIMATION, 200, nullptr);
+        ShowWindow(overlay, SW_SHOW);
     }
 }
 
