@@ -9,7 +9,7 @@ const unsigned kModControl = 2;
 const unsigned kModShift = 4;
 
 // The key names a setting may use, with their virtual-key codes.
-std::map<std::wstring, unsigned> KeyNameTable() {
+std::map<std::wstring, unsigned> MakeKeyNameTable() {
     std::map<std::wstring, unsigned> table = {
         {L"Alt", 0x12},    {L"Ctrl", 0x11},     {L"Shift", 0x10},  {L"Space", 0x20},   {L"PageUp", 0x21},
         {L"PageDown", 0x22}, {L"End", 0x23},    {L"Home", 0x24},   {L"Left", 0x25},    {L"Up", 0x26},
@@ -40,7 +40,7 @@ HotkeyCombination ParseHotkey(const std::wstring& text) {
         if (token == L"Ctrl") combination.modifiers |= kModControl;
         if (token == L"Shift") combination.modifiers |= kModShift;
     }
-    const std::map<std::wstring, unsigned> table = KeyNameTable();
+    static const std::map<std::wstring, unsigned> table = MakeKeyNameTable();
     const auto key = table.find(rest);
     if (key != table.end()) combination.code = key->second;
     return combination;
