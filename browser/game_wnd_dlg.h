@@ -27,4 +27,13 @@ protected:
     CMyHtmlView* m_pView = nullptr;
     HWND m_hFrameWnd;
     std::wstring m_strGameUrl;
+
+private:
+    // Ends the process once the frame window is gone; param is a WatchdogArgs it owns.
+    static DWORD WINAPI FrameWatchdogThread(LPVOID param);
+
+    void CreateView();
+    void FitViewToClient();
+    void OnLayout(bool wholeClient);
+    void OnClose();
 };

@@ -25,7 +25,13 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<CWnd*>(GetPropW(hwnd, kBindingProp)) : nullptr;
+    if (!hwnd) return nullptr;
+    // A window of another process (the game host's frame) may carry that
+    // process's binding: a pointer into its memory, not ours.
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process != GetCurrentProcessId()) return nullptr;
+    return static_cast<CWnd*>(GetPropW(hwnd, kBindingProp));
 }
 
 void CWnd::Attach(HWND hwnd) {
