@@ -14,6 +14,9 @@ const int kPopupLeft = 372;
 const int kPopupTop = 86;
 const int kPopupWidth = 690;
 const int kPopupHeight = 513;
+// Posted by the initialisation to itself: its last steps run once the
+// picture is on screen.
+const UINT WM_LOGIN_SHOWN = WM_APP + 1;
 
 std::wstring OwnVersion() {
     wchar_t path[MAX_PATH] = L"";
@@ -43,12 +46,18 @@ BOOL CRivedoLogin::OnInitDialog() {
     ModifyStyle(0, WS_MINIMIZEBOX);
     CenterWindow();
 
+    // The popup with its browser, then the installation with its files,
+    // links and registry values: the picture needs neither to show.
+    PostMessageW(m_hWnd, WM_LOGIN_SHOWN, 0, 0);
+    return TRUE;
+}
+
+void CRivedoLogin::OnShown() {
     m_pPopup = std::make_unique<CLoginPopupDlg>(this);
     m_pPopup->Create(m_hWnd);
     PositionPopup();
 
     InstallForUser();
-    return TRUE;
 }
 
 // The picture, with the version text drawn into it (a layered window shows
@@ -70,12 +79,27 @@ void CRivedoLogin::UpdateLayeredSkin() {
     if (dib && memoryDC) {
         HGDIOBJ old = SelectObject(memoryDC, dib);
         {
+            // The decoded pixels go straight into the window's picture,
+            // premultiplied on the way, without a second full-size drawing pass.
+            Gdiplus::BitmapData pixels = {};
+            pixels.Width = m_skinWidth;
+            pixels.Height = m_skinHeight;
+            pixels.Stride = static_cast<INT>(m_skinWidth * 4);
+            pixels.PixelFormat = PixelFormat32bppPARGB;
+            pixels.Scan0 = bits;
+            Gdiplus::Rect all(0, 0, static_cast<INT>(m_skinWidth), static_cast<INT>(m_skinHeight));
+            auto* skin = static_cast<Gdiplus::Bitmap*>(m_pSkinImage.get());
+            const bool copied = skin->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                                               PixelFormat32bppPARGB, &pixels) == Gdiplus::Ok;
+            if (copied) skin->UnlockBits(&pixels);
             Gdiplus::Bitmap canvas(static_cast<INT>(m_skinWidth), static_cast<INT>(m_skinHeight),
                                    static_cast<INT>(m_skinWidth * 4), PixelFormat32bppPARGB, static_cast<BYTE*>(bits));
             Gdiplus::Graphics graphics(&canvas);
-            const Gdiplus::Point corners[] = {
-                {0, 0}, {static_cast<INT>(m_skinWidth), 0}, {0, static_cast<INT>(m_skinHeight)}};
-            graphics.DrawImage(m_pSkinImage.get(), corners, 3);
+            if (!copied) {
+                const Gdiplus::Point corners[] = {
+                    {0, 0}, {static_cast<INT>(m_skinWidth), 0}, {0, static_cast<INT>(m_skinHeight)}};
+                graphics.DrawImage(m_pSkinImage.get(), corners, 3);
+            }
 
             if (auto font = MakeArialFont(memoryDC, 10, Gdiplus::FontStyleRegular)) {
                 graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
@@ -133,6 +157,10 @@ bool CRivedoLogin::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_WINDOWPOSCHANGED:
         DefWindowProcW(m_hWnd, msg, wParam, lParam);
         PositionPopup();
+        result = 0;
+        return true;
+    case WM_LOGIN_SHOWN:
+        OnShown();
         result = 0;
         return true;
     case WM_SYSCOMMAND:

@@ -29,6 +29,8 @@ protected:
     void OnCancel() override {}
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+    // The popup and the installation, once the window shows.
+    void OnShown();
     void UpdateLayeredSkin();
     void PositionPopup();
 
