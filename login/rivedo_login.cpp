@@ -1,5 +1,7 @@
 #include "login/rivedo_login.h"
 
+#include <cstring>
+
 #include "app/file_utils.h"
 #include "app/install.h"
 #include "framework/strings.h"
@@ -7,6 +9,7 @@
 #include "res/resource.h"
 #include "widgets/arial_font.h"
 #include "widgets/png_image.h"
+#include "widgets/png_resource.h"
 
 namespace {
 
@@ -37,11 +40,7 @@ BOOL CRivedoLogin::OnInitDialog() {
     CDialog::OnInitDialog();
     SetWindowTextW(m_hWnd, LoadResString(IDS_LAUNCHER_TITLE).c_str());
 
-    m_pSkinImage.reset(LoadPngImage(IDB_LOGIN_SKIN));
-    if (m_pSkinImage) {
-        m_skinWidth = m_pSkinImage->GetWidth();
-        m_skinHeight = m_pSkinImage->GetHeight();
-    }
+    LoadSkin();
     UpdateLayeredSkin();
     ModifyStyle(0, WS_MINIMIZEBOX);
     CenterWindow();
@@ -60,10 +59,28 @@ void CRivedoLogin::OnShown() {
     InstallForUser();
 }
 
+// The skin read straight into premultiplied pixels; through the imaging
+// library only when the reader does not take the file.
+void CRivedoLogin::LoadSkin() {
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    if (FindPngResource(IDB_LOGIN_SKIN, bytes, size) &&
+        DecodePngPremultiplied(static_cast<const uint8_t*>(bytes), size, m_skinPixels)) {
+        m_skinWidth = m_skinPixels.width;
+        m_skinHeight = m_skinPixels.height;
+        return;
+    }
+    m_pSkinImage.reset(LoadPngImage(IDB_LOGIN_SKIN));
+    if (m_pSkinImage) {
+        m_skinWidth = m_pSkinImage->GetWidth();
+        m_skinHeight = m_pSkinImage->GetHeight();
+    }
+}
+
 // The picture, with the version text drawn into it (a layered window shows
 // only what UpdateLayeredWindow gives it), as premultiplied 32-bit pixels.
 void CRivedoLogin::UpdateLayeredSkin() {
-    if (!m_pSkinImage || m_skinWidth == 0 || m_skinHeight == 0) return;
+    if (m_skinWidth == 0 || m_skinHeight == 0) return;
 
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -79,23 +96,29 @@ void CRivedoLogin::UpdateLayeredSkin() {
     if (dib && memoryDC) {
         HGDIOBJ old = SelectObject(memoryDC, dib);
         {
-            // The decoded pixels go straight into the window's picture,
-            // premultiplied on the way, without a second full-size drawing pass.
-            Gdiplus::BitmapData pixels = {};
-            pixels.Width = m_skinWidth;
-            pixels.Height = m_skinHeight;
-            pixels.Stride = static_cast<INT>(m_skinWidth * 4);
-            pixels.PixelFormat = PixelFormat32bppPARGB;
-            pixels.Scan0 = bits;
-            Gdiplus::Rect all(0, 0, static_cast<INT>(m_skinWidth), static_cast<INT>(m_skinHeight));
-            auto* skin = static_cast<Gdiplus::Bitmap*>(m_pSkinImage.get());
-            const bool copied = skin->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
-                                               PixelFormat32bppPARGB, &pixels) == Gdiplus::Ok;
-            if (copied) skin->UnlockBits(&pixels);
+            bool copied = false;
+            if (!m_skinPixels.bgra.empty()) {
+                std::memcpy(bits, m_skinPixels.bgra.data(), m_skinPixels.bgra.size());
+                copied = true;
+            } else if (m_pSkinImage) {
+                // The decoded pixels go straight into the window's picture,
+                // premultiplied on the way, without a second full-size drawing pass.
+                Gdiplus::BitmapData pixels = {};
+                pixels.Width = m_skinWidth;
+                pixels.Height = m_skinHeight;
+                pixels.Stride = static_cast<INT>(m_skinWidth * 4);
+                pixels.PixelFormat = PixelFormat32bppPARGB;
+                pixels.Scan0 = bits;
+                Gdiplus::Rect all(0, 0, static_cast<INT>(m_skinWidth), static_cast<INT>(m_skinHeight));
+                auto* skin = static_cast<Gdiplus::Bitmap*>(m_pSkinImage.get());
+                copied = skin->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                                        PixelFormat32bppPARGB, &pixels) == Gdiplus::Ok;
+                if (copied) skin->UnlockBits(&pixels);
+            }
             Gdiplus::Bitmap canvas(static_cast<INT>(m_skinWidth), static_cast<INT>(m_skinHeight),
                                    static_cast<INT>(m_skinWidth * 4), PixelFormat32bppPARGB, static_cast<BYTE*>(bits));
             Gdiplus::Graphics graphics(&canvas);
-            if (!copied) {
+            if (!copied && m_pSkinImage) {
                 const Gdiplus::Point corners[] = {
                     {0, 0}, {static_cast<INT>(m_skinWidth), 0}, {0, static_cast<INT>(m_skinHeight)}};
                 graphics.DrawImage(m_pSkinImage.get(), corners, 3);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/dialog.h"
+#include "widgets/png_pixels.h"
 
 class CLoginPopupDlg;
 
@@ -31,9 +32,12 @@ protected:
 
     // The popup and the installation, once the window shows.
     void OnShown();
+    void LoadSkin();
     void UpdateLayeredSkin();
     void PositionPopup();
 
+    // The skin's pixels, or, for a file the direct reader does not take, its image.
+    PremultipliedPixels m_skinPixels;
     std::unique_ptr<Gdiplus::Image> m_pSkinImage;
     std::unique_ptr<CLoginPopupDlg> m_pPopup;
     UINT m_skinWidth = 0;
