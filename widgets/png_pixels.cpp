@@ -22,28 +22,45 @@ int Paeth(int a, int b, int c) {
 }
 
 // Undoes the row filters in place; rows are 1 filter byte + stride bytes.
+// One loop per filter: the picture is megabytes, decoded before the window shows.
 bool Unfilter(std::vector<uint8_t>& rows, uint32_t height, size_t stride, size_t channels) {
-    const uint8_t* previous = nullptr;
+    const uint8_t* up = nullptr;
     for (uint32_t y = 0; y < height; ++y) {
         uint8_t* row = rows.data() + y * (stride + 1);
         const uint8_t filter = row[0];
         uint8_t* line = row + 1;
-        for (size_t x = 0; x < stride; ++x) {
-            const int left = x >= channels ? line[x - channels] : 0;
-            const int up = previous ? previous[x] : 0;
-            const int upLeft = previous && x >= channels ? previous[x - channels] : 0;
-            int predicted;
-            switch (filter) {
-            case 0: predicted = 0; break;
-            case 1: predicted = left; break;
-            case 2: predicted = up; break;
-            case 3: predicted = (left + up) / 2; break;
-            case 4: predicted = Paeth(left, up, upLeft); break;
-            default: return false;
+        // The first row sees a row of zeros above it.
+        const bool first = up == nullptr;
+        switch (filter) {
+        case 0:
+            break;
+        case 1:
+            for (size_t x = channels; x < stride; ++x) line[x] = static_cast<uint8_t>(line[x] + line[x - channels]);
+            break;
+        case 2:
+            if (!first) {
+                for (size_t x = 0; x < stride; ++x) line[x] = static_cast<uint8_t>(line[x] + up[x]);
             }
-            line[x] = static_cast<uint8_t>(line[x] + predicted);
+            break;
+        case 3:
+            for (size_t x = 0; x < stride; ++x) {
+                const int left = x >= channels ? line[x - channels] : 0;
+                const int above = first ? 0 : up[x];
+                line[x] = static_cast<uint8_t>(line[x] + (left + above) / 2);
+            }
+            break;
+        case 4:
+            for (size_t x = 0; x < stride; ++x) {
+                const int left = x >= channels ? line[x - channels] : 0;
+                const int above = first ? 0 : up[x];
+                const int aboveLeft = !first && x >= channels ? up[x - channels] : 0;
+                line[x] = static_cast<uint8_t>(line[x] + Paeth(left, above, aboveLeft));
+            }
+            break;
+        default:
+            return false;
         }
-        previous = line;
+        up = line;
     }
     return true;
 }
