@@ -8,7 +8,6 @@
 #include "login/login_popup_dlg.h"
 #include "res/resource.h"
 #include "widgets/arial_font.h"
-#include "widgets/png_image.h"
 #include "widgets/png_resource.h"
 
 namespace {
@@ -32,7 +31,6 @@ std::wstring OwnVersion() {
 CRivedoLogin::CRivedoLogin() : CDialog(IDD_LOGIN) {}
 
 CRivedoLogin::~CRivedoLogin() {
-    m_pSkinImage.reset();
     m_pPopup.reset();
 }
 
@@ -59,33 +57,27 @@ void CRivedoLogin::OnShown() {
     InstallForUser();
 }
 
-// The skin read straight into premultiplied pixels; through the imaging
-// library only when the reader does not take the file.
+// The skin as premultiplied pixels, read straight from the PNG: no image
+// object and no second full-size pass. Every PNG of the launcher is one the
+// reader takes (a test reads them all); a skin it refuses shows nothing.
 void CRivedoLogin::LoadSkin() {
     const void* bytes = nullptr;
     DWORD size = 0;
-    if (FindPngResource(IDB_LOGIN_SKIN, bytes, size) &&
-        DecodePngPremultiplied(static_cast<const uint8_t*>(bytes), size, m_skinPixels)) {
-        m_skinWidth = m_skinPixels.width;
-        m_skinHeight = m_skinPixels.height;
-        return;
-    }
-    m_pSkinImage.reset(LoadPngImage(IDB_LOGIN_SKIN));
-    if (m_pSkinImage) {
-        m_skinWidth = m_pSkinImage->GetWidth();
-        m_skinHeight = m_pSkinImage->GetHeight();
-    }
+    if (!FindPngResource(IDB_LOGIN_SKIN, bytes, size)) return;
+    DecodePngPremultiplied(static_cast<const uint8_t*>(bytes), size, m_skinPixels);
 }
 
 // The picture, with the version text drawn into it (a layered window shows
 // only what UpdateLayeredWindow gives it), as premultiplied 32-bit pixels.
 void CRivedoLogin::UpdateLayeredSkin() {
-    if (m_skinWidth == 0 || m_skinHeight == 0) return;
+    if (m_skinPixels.bgra.empty()) return;
+    const UINT width = m_skinPixels.width;
+    const UINT height = m_skinPixels.height;
 
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = static_cast<LONG>(m_skinWidth);
-    info.bmiHeader.biHeight = -static_cast<LONG>(m_skinHeight);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -96,33 +88,10 @@ void CRivedoLogin::UpdateLayeredSkin() {
     if (dib && memoryDC) {
         HGDIOBJ old = SelectObject(memoryDC, dib);
         {
-            bool copied = false;
-            if (!m_skinPixels.bgra.empty()) {
-                std::memcpy(bits, m_skinPixels.bgra.data(), m_skinPixels.bgra.size());
-                copied = true;
-            } else if (m_pSkinImage) {
-                // The decoded pixels go straight into the window's picture,
-                // premultiplied on the way, without a second full-size drawing pass.
-                Gdiplus::BitmapData pixels = {};
-                pixels.Width = m_skinWidth;
-                pixels.Height = m_skinHeight;
-                pixels.Stride = static_cast<INT>(m_skinWidth * 4);
-                pixels.PixelFormat = PixelFormat32bppPARGB;
-                pixels.Scan0 = bits;
-                Gdiplus::Rect all(0, 0, static_cast<INT>(m_skinWidth), static_cast<INT>(m_skinHeight));
-                auto* skin = static_cast<Gdiplus::Bitmap*>(m_pSkinImage.get());
-                copied = skin->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
-                                        PixelFormat32bppPARGB, &pixels) == Gdiplus::Ok;
-                if (copied) skin->UnlockBits(&pixels);
-            }
-            Gdiplus::Bitmap canvas(static_cast<INT>(m_skinWidth), static_cast<INT>(m_skinHeight),
-                                   static_cast<INT>(m_skinWidth * 4), PixelFormat32bppPARGB, static_cast<BYTE*>(bits));
+            std::memcpy(bits, m_skinPixels.bgra.data(), m_skinPixels.bgra.size());
+            Gdiplus::Bitmap canvas(static_cast<INT>(width), static_cast<INT>(height), static_cast<INT>(width * 4),
+                                   PixelFormat32bppPARGB, static_cast<BYTE*>(bits));
             Gdiplus::Graphics graphics(&canvas);
-            if (!copied && m_pSkinImage) {
-                const Gdiplus::Point corners[] = {
-                    {0, 0}, {static_cast<INT>(m_skinWidth), 0}, {0, static_cast<INT>(m_skinHeight)}};
-                graphics.DrawImage(m_pSkinImage.get(), corners, 3);
-            }
 
             if (auto font = MakeArialFont(memoryDC, 10, Gdiplus::FontStyleRegular)) {
                 graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
@@ -130,8 +99,8 @@ void CRivedoLogin::UpdateLayeredSkin() {
                 Gdiplus::StringFormat format(0, LANG_NEUTRAL);
                 format.SetAlignment(Gdiplus::StringAlignmentNear);
                 format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
-                const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(m_skinWidth) - 60,
-                                            static_cast<Gdiplus::REAL>(m_skinHeight) - 33, 200, 31);
+                const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(width) - 60,
+                                            static_cast<Gdiplus::REAL>(height) - 33, 200, 31);
                 const std::wstring version = OwnVersion();
                 graphics.DrawString(version.c_str(), -1, font.get(), layout, &format, &gold);
             }
@@ -140,7 +109,7 @@ void CRivedoLogin::UpdateLayeredSkin() {
         RECT window;
         GetWindowRect(m_hWnd, &window);
         POINT destination = {window.left, window.top};
-        SIZE size = {static_cast<LONG>(m_skinWidth), static_cast<LONG>(m_skinHeight)};
+        SIZE size = {static_cast<LONG>(width), static_cast<LONG>(height)};
         POINT source = {0, 0};
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         const LONG_PTR exStyle = GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE);

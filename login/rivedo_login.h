@@ -36,10 +36,7 @@ protected:
     void UpdateLayeredSkin();
     void PositionPopup();
 
-    // The skin's pixels, or, for a file the direct reader does not take, its image.
+    // The skin, ready for the layered window.
     PremultipliedPixels m_skinPixels;
-    std::unique_ptr<Gdiplus::Image> m_pSkinImage;
     std::unique_ptr<CLoginPopupDlg> m_pPopup;
-    UINT m_skinWidth = 0;
-    UINT m_skinHeight = 0;
 };

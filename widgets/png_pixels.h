@@ -6,8 +6,7 @@
 // The pixels of a PNG as a layered window takes them: top-down rows of
 // 32-bit BGRA, colour premultiplied by alpha. Only what the launcher's own art
 // uses is read: 8-bit RGBA or RGB, not interlaced. Anything else, and any
-// file that fails its checksums or does not decode whole, gives false, and
-// the caller decodes it another way.
+// file that fails its checksums or does not decode whole, gives false.
 struct PremultipliedPixels {
     uint32_t width = 0;
     uint32_t height = 0;
