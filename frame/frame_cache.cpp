@@ -31,22 +31,14 @@ void CRivedo_QuvaDlg::CreateOverlay() {
         m_overlay.reset();
         return;
     }
-    ShowWindow(m_overlay->GetSafeHwnd(), SW_HIDE);
+    m_overlay->Hide();
 }
 
 // One clearing at a time: a second worker would see the overlay hidden by
 // the first one's end while it still deletes.
 void CRivedo_QuvaDlg::StartCacheClearing() {
     if (m_clearingCache) return;
-    if (m_overlay) {
-        HWND overlay = m_overlay->GetSafeHwnd();
-        RECT frame;
-        GetWindowRect(m_hWnd, &frame);
-        SetWindowPos(overlay, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
-                     SWP_NOZORDER);
-        SetTimer(overlay, IDT_OVERLAY_ANIMATION, 200, nullptr);
-        ShowWindow(overlay, SW_SHOW);
-    }
+    if (m_overlay) m_overlay->ShowOver(m_hWnd);
     m_clearingCache = true;
     HANDLE worker = CreateThread(nullptr, 0, CacheClearThread, m_hWnd, 0, nullptr);
     if (!worker) {
@@ -58,7 +50,5 @@ void CRivedo_QuvaDlg::StartCacheClearing() {
 
 void CRivedo_QuvaDlg::OnCacheCleared() {
     m_clearingCache = false;
-    if (!m_overlay) return;
-    KillTimer(m_overlay->GetSafeHwnd(), IDT_OVERLAY_ANIMATION);
-    ShowWindow(m_overlay->GetSafeHwnd(), SW_HIDE);
+    if (m_overlay) m_overlay->Hide();
 }

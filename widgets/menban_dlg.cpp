@@ -48,6 +48,19 @@ BOOL CMenbanDlg::OnInitDialog() {
     return TRUE;
 }
 
+void CMenbanDlg::ShowOver(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    SetWindowPos(m_hWnd, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, SWP_NOZORDER);
+    SetTimer(m_hWnd, IDT_OVERLAY_ANIMATION, 200, nullptr);
+    ShowWindow(m_hWnd, SW_SHOW);
+}
+
+void CMenbanDlg::Hide() {
+    KillTimer(m_hWnd, IDT_OVERLAY_ANIMATION);
+    ShowWindow(m_hWnd, SW_HIDE);
+}
+
 bool CMenbanDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_ERASEBKGND:

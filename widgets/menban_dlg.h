@@ -17,6 +17,11 @@ public:
     CMenbanDlg();
     ~CMenbanDlg() override;
 
+    // Laid over window's whole rectangle (no change of z-order), animated and shown.
+    void ShowOver(HWND window);
+    // The animation stopped and the overlay hidden; it keeps its place and frame.
+    void Hide();
+
 protected:
     BOOL OnInitDialog() override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

@@ -74,21 +74,17 @@ void CALLBACK ShowState(HWND, UINT, UINT_PTR id, DWORD) {
     if (g_state == L"overlay") {
         // A clearing ends within milliseconds here; the overlay is held up
         // as the frame lays it out while one runs.
-        HWND overlay = nullptr;
+        CMenbanDlg* overlay = nullptr;
         EnumThreadWindows(
             GetCurrentThreadId(),
             [](HWND hwnd, LPARAM param) -> BOOL {
-                if (!dynamic_cast<CMenbanDlg*>(CWnd::FromHandle(hwnd))) return TRUE;
-                *reinterpret_cast<HWND*>(param) = hwnd;
+                auto* found = dynamic_cast<CMenbanDlg*>(CWnd::FromHandle(hwnd));
+                if (!found) return TRUE;
+                *reinterpret_cast<CMenbanDlg**>(param) = found;
                 return FALSE;
             },
             reinterpret_cast<LPARAM>(&overlay));
-        RECT rect;
-        GetWindowRect(frame, &rect);
-        SetWindowPos(overlay, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                     SWP_NOZORDER);
-        SetTimer(overlay, IDT_OVERLAY_ANIMATION, 200, nullptr);
-        ShowWindow(overlay, SW_SHOW);
+        if (overlay) overlay->ShowOver(frame);
     }
 }
 

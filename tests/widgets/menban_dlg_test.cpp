@@ -254,11 +254,9 @@ TEST_F(MenbanDlgTest, TicksTurnTheWheelThroughItsFourFrames) {
     EXPECT_EQ(ShownFrame(), 2);
 }
 
-// The owner's way of running it: a 200 ms timer on the overlay's window.
+// The owner's way of running it: shown over the owner with its 200 ms timer, then hidden.
 TEST_F(MenbanDlgTest, RealTimerTurnsTheWheelUntilKilled) {
-    Show();
-    HWND hwnd = overlay.GetSafeHwnd();
-    ASSERT_TRUE(SetTimer(hwnd, IDT_OVERLAY_ANIMATION, 200, nullptr));
+    overlay.ShowOver(owner.GetSafeHwnd());
     const int start = overlay.m_nFrame;
     int ticks = 0;
     int last = start;
@@ -271,7 +269,7 @@ TEST_F(MenbanDlgTest, RealTimerTurnsTheWheelUntilKilled) {
         }
         Sleep(10);
     }
-    KillTimer(hwnd, IDT_OVERLAY_ANIMATION);
+    overlay.Hide();
     EXPECT_GE(ticks, 3);
     const int stopped = overlay.m_nFrame;
     const DWORD after = GetTickCount() + 500;
